@@ -1,0 +1,1 @@
+#include "crawler/detail_crawl.h"

@@ -1,0 +1,1 @@
+#include "crawler/list_crawl.h"

@@ -1,0 +1,1 @@
+#include "data/csv_export.h"

@@ -1,0 +1,1 @@
+#include "data/data_cleaning.h"

@@ -1,0 +1,1 @@
+#include "data/file_io.h"
