@@ -134,16 +134,23 @@ char16_t compose(char16_t base, char16_t mark) {
 
 }  // namespace
 
-std::u16string toUtf16(std::string_view gbk) {
+namespace {
+
+// Decodes GBK into UTF-16, one unit per character (or per byte that starts no character).
+// When offsets is given, it receives the first byte of each unit and a closing gbk.size().
+std::u16string decodeGbk(std::string_view gbk, std::vector<uint32_t>* offsets) {
     const Cp936Tables& tb = tables();
     std::u16string out;
     out.resize(gbk.size());
+    if (offsets) offsets->resize(gbk.size() + 1);
+    uint32_t* off = offsets ? offsets->data() : nullptr;
     size_t o = 0;
     const size_t n = gbk.size();
     const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
     size_t i = 0;
     while (i < n) {
         const unsigned char c = p[i];
+        if (off) off[o] = static_cast<uint32_t>(i);
         if (c < 0x80) {
             out[o++] = c;
             ++i;
@@ -165,7 +172,19 @@ std::u16string toUtf16(std::string_view gbk) {
         ++i;
     }
     out.resize(o);
+    if (offsets) {
+        (*offsets)[o] = static_cast<uint32_t>(n);
+        offsets->resize(o + 1);
+    }
     return out;
+}
+
+}  // namespace
+
+std::u16string toUtf16(std::string_view gbk) { return decodeGbk(gbk, nullptr); }
+
+std::u16string toUtf16(std::string_view gbk, std::vector<uint32_t>& byteOffsets) {
+    return decodeGbk(gbk, &byteOffsets);
 }
 
 Text fromUtf16(std::u16string_view utf16) {

@@ -1,26 +1,235 @@
 #include "text/regex_matcher.h"
 
-// First cut: every run fails until the PCRE2 engine is wired in.
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "text/gbk_codec.h"
+
+namespace {
+
+// Backtracking budget of one pcre2_match call: generous for real pages (the posting pattern
+// needs a few thousand steps per posting), small enough that a runaway pattern fails within
+// a fraction of a second instead of hanging the window.
+constexpr uint32_t kMatchLimit = 5'000'000;
+// Interpreter recursion depth and heap (the JIT ignores them; it has its own stack below).
+constexpr uint32_t kDepthLimit = 100'000;
+constexpr uint32_t kHeapLimitKiB = 64 * 1024;
+// The JIT's own stack: starts small, may grow to this size, then the run fails.
+constexpr size_t kJitStackStart = 32 * 1024;
+constexpr size_t kJitStackMax = 1024 * 1024;
+
+// Callers write a double quote inside a pattern as "#引号" (GBK bytes) when asked to.
+const Text kQuoteEscape = "#\xD2\xFD\xBA\xC5";
+const Text kDoubleQuote = "\"";
+
+constexpr uint32_t kUnset = std::numeric_limits<uint32_t>::max();
+
+inline PCRE2_SPTR16 sptr(const std::u16string& s) { return reinterpret_cast<PCRE2_SPTR16>(s.data()); }
+
+}  // namespace
+
 struct RegexMatcher::State {
-    Text pattern;
+    bool executed = false;   // an execute() happened (pattern() then reports it)
+    bool succeeded = false;  // the last run produced a match collection
+    bool global = true;
+    Text pattern;            // after quote-escape replacement
+    Text subject;            // GBK, as given
+    std::u16string subject16;
+    std::vector<uint32_t> byteOffsets;  // UTF-16 unit -> first GBK byte, plus subject.size()
+    pcre2_code* code = nullptr;
+    pcre2_match_context* matchContext = nullptr;
+    pcre2_jit_stack* jitStack = nullptr;
+    uint32_t captureCount = 0;
+    // Per match, (captureCount + 1) start/end pairs in UTF-16 units; kUnset for a group that
+    // did not take part.
+    std::vector<uint32_t> offsets;
+    size_t matches = 0;
+
+    ~State() {
+        clear();
+        if (matchContext) pcre2_match_context_free(matchContext);
+        if (jitStack) pcre2_jit_stack_free(jitStack);
+    }
+
+    void clear() {
+        if (code) pcre2_code_free(code);
+        code = nullptr;
+        succeeded = false;
+        captureCount = 0;
+        offsets.clear();
+        matches = 0;
+    }
+
+    bool ensureMatchContext() {
+        if (matchContext) return true;
+        matchContext = pcre2_match_context_create(nullptr);
+        if (!matchContext) return false;
+        pcre2_set_match_limit(matchContext, kMatchLimit);
+        pcre2_set_depth_limit(matchContext, kDepthLimit);
+        pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
+        jitStack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
+        if (jitStack) pcre2_jit_stack_assign(matchContext, nullptr, jitStack);
+        return true;
+    }
+
+    // Pair index of group g (0 = whole match) of match m (0-based), or nullptr when absent.
+    const uint32_t* pairOf(int match, int group) const {
+        if (!succeeded || match < 1 || static_cast<size_t>(match) > matches || group < 0 ||
+            static_cast<uint32_t>(group) > captureCount)
+            return nullptr;
+        const size_t stride = 2 * (static_cast<size_t>(captureCount) + 1);
+        const uint32_t* pair = offsets.data() + (static_cast<size_t>(match) - 1) * stride + 2 * group;
+        if (pair[0] == kUnset) return nullptr;
+        return pair;
+    }
+
+    // The GBK bytes of the subject that a UTF-16 range came from. Every valid GBK text is the
+    // same as converting the range back; bytes that were not valid GBK come back unchanged.
+    Text textOf(const uint32_t* pair, int* position) const {
+        if (!pair) {
+            if (position) *position = -2;
+            return Text();
+        }
+        const uint32_t begin = byteOffsets[pair[0]];
+        const uint32_t end = byteOffsets[pair[1] < pair[0] ? pair[0] : pair[1]];
+        if (position) *position = static_cast<int>(begin);
+        return subject.substr(begin, end - begin);
+    }
+
+    // Runs the compiled pattern over the whole subject, collecting all non-overlapping matches
+    // (or the first one). False when matching failed (a limit was hit, or any other error).
+    bool collect(pcre2_match_data* md) {
+        const PCRE2_SIZE length = subject16.size();
+        const PCRE2_SPTR16 s = sptr(subject16);
+        PCRE2_SIZE start = 0;
+        uint32_t options = 0;
+        const size_t pairs = static_cast<size_t>(captureCount) + 1;
+        while (start <= length) {
+            const int rc = pcre2_match(code, s, length, start, options | PCRE2_NO_UTF_CHECK, md,
+                                       matchContext);
+            if (rc == PCRE2_ERROR_NOMATCH) {
+                if (options == 0) break;
+                // No non-empty match at this point after an empty one: step one character on.
+                options = 0;
+                ++start;
+                if (start < length && (s[start] & 0xFC00) == 0xDC00) ++start;
+                continue;
+            }
+            if (rc < 0) return false;
+            const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
+            for (size_t k = 0; k < pairs; ++k) {
+                const bool set = static_cast<size_t>(rc) > k && ov[2 * k] != PCRE2_UNSET;
+                offsets.push_back(set ? static_cast<uint32_t>(ov[2 * k]) : kUnset);
+                offsets.push_back(set ? static_cast<uint32_t>(ov[2 * k + 1]) : kUnset);
+            }
+            ++matches;
+            if (!global) break;
+            // \K can end a match before its start; never move backwards.
+            const PCRE2_SIZE end = ov[1] > ov[0] ? ov[1] : ov[0];
+            options = (end == ov[0]) ? (PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED) : 0;
+            start = end;
+            if (start == length && options != 0) break;  // an empty match at the very end
+        }
+        return true;
+    }
 };
 
 RegexMatcher::RegexMatcher() : state_(std::make_unique<State>()) {}
 RegexMatcher::~RegexMatcher() = default;
 
-bool RegexMatcher::execute(const Text& pattern, const Text&, bool, bool, bool, bool) {
-    state_->pattern = pattern;
-    return false;
+bool RegexMatcher::execute(const Text& pattern, const Text& subject, bool caseSensitive,
+                           bool multiLine, bool global, bool quoteEscapes) {
+    State& st = *state_;
+    st.clear();
+    st.executed = true;
+    st.global = global;
+    st.pattern = quoteEscapes ? text::replace(pattern, kQuoteEscape, kDoubleQuote, 1, -1, true) : pattern;
+    st.subject = subject;
+    st.subject16 = text::toUtf16(subject, st.byteOffsets);
+
+    // Our own conversion only produces well-formed UTF-16, so PCRE2 need not check it.
+    const std::u16string pattern16 = text::toUtf16(st.pattern);
+    uint32_t options = PCRE2_UTF | PCRE2_NO_UTF_CHECK;
+    if (!caseSensitive) options |= PCRE2_CASELESS;
+    if (multiLine) options |= PCRE2_MULTILINE;
+    pcre2_compile_context* cc = pcre2_compile_context_create(nullptr);
+    if (!cc) return false;
+    pcre2_set_newline(cc, PCRE2_NEWLINE_LF);  // "." matches everything but a line feed
+    int error = 0;
+    PCRE2_SIZE errorOffset = 0;
+    st.code = pcre2_compile(sptr(pattern16), pattern16.size(), options, &error, &errorOffset, cc);
+    pcre2_compile_context_free(cc);
+    if (!st.code) return false;
+    pcre2_jit_compile(st.code, PCRE2_JIT_COMPLETE);  // without JIT the interpreter runs
+    pcre2_pattern_info(st.code, PCRE2_INFO_CAPTURECOUNT, &st.captureCount);
+    if (!st.ensureMatchContext()) {
+        st.clear();
+        return false;
+    }
+
+    pcre2_match_data* md = pcre2_match_data_create_from_pattern(st.code, nullptr);
+    if (!md) {
+        st.clear();
+        return false;
+    }
+    const bool ok = st.collect(md);
+    pcre2_match_data_free(md);
+    if (!ok) {
+        // A failed run leaves no matches; the compiled pattern stays for pattern() only.
+        st.offsets.clear();
+        st.matches = 0;
+        pcre2_code_free(st.code);
+        st.code = nullptr;
+        return false;
+    }
+    st.succeeded = true;
+    return true;
 }
-Text RegexMatcher::pattern() const { return state_->pattern; }
-Text RegexMatcher::replace(const Text&) const { return Text(); }
-int RegexMatcher::matchCount() const { return 0; }
-Text RegexMatcher::matchText(int, int* position) const {
-    if (position) *position = -2;
+
+Text RegexMatcher::pattern() const { return state_->executed ? state_->pattern : Text(); }
+
+Text RegexMatcher::replace(const Text& replacement) const {
+    const State& st = *state_;
+    if (!st.code) return Text();
+    const std::u16string r16 = text::toUtf16(replacement);
+    uint32_t options = PCRE2_SUBSTITUTE_OVERFLOW_LENGTH | PCRE2_NO_UTF_CHECK;
+    if (st.global) options |= PCRE2_SUBSTITUTE_GLOBAL;
+    std::u16string out(st.subject16.size() + r16.size() + 16, u'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        PCRE2_SIZE outLength = out.size();
+        const int rc = pcre2_substitute(st.code, sptr(st.subject16), st.subject16.size(), 0, options,
+                                        nullptr, st.matchContext, sptr(r16), r16.size(),
+                                        reinterpret_cast<PCRE2_UCHAR16*>(out.data()), &outLength);
+        if (rc >= 0) {
+            out.resize(outLength);
+            return text::fromUtf16(out);
+        }
+        if (rc != PCRE2_ERROR_NOMEMORY) return Text();
+        out.assign(outLength, u'\0');  // outLength now holds the size needed
+    }
     return Text();
 }
-Text RegexMatcher::groupText(int, int, int* position) const {
-    if (position) *position = -2;
-    return Text();
+
+int RegexMatcher::matchCount() const {
+    return state_->succeeded ? static_cast<int>(state_->matches) : 0;
 }
-int RegexMatcher::groupCount() const { return 0; }
+
+Text RegexMatcher::matchText(int match, int* position) const {
+    return state_->textOf(state_->pairOf(match, 0), position);
+}
+
+Text RegexMatcher::groupText(int match, int group, int* position) const {
+    if (group < 1) {
+        if (position) *position = -2;
+        return Text();
+    }
+    return state_->textOf(state_->pairOf(match, group), position);
+}
+
+int RegexMatcher::groupCount() const {
+    return state_->succeeded && state_->matches > 0 ? static_cast<int>(state_->captureCount) : 0;
+}
