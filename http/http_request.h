@@ -6,6 +6,7 @@
 // statusText; nothing is thrown. Outputs are written only when the caller passes somewhere to
 // write them, and are never cleared first.
 
+#include "http/http_error_code.h"
 #include "text/message_pump.h"
 #include "text/text.h"
 
