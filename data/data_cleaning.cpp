@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "text/extract.h"
@@ -23,6 +24,9 @@ using Clock = std::chrono::steady_clock;
 // the clock is read every kRowsBetweenClockReads rows.
 constexpr auto kPumpInterval = std::chrono::milliseconds(8);
 constexpr unsigned kRowsBetweenClockReads = 256;
+
+// Distinct salary texts remembered at most at once.
+constexpr std::size_t kSalaryMemoLimit = 1 << 16;
 
 constexpr int kPassCount = 9;
 constexpr int kProgressPerPass = 1000;
@@ -189,6 +193,22 @@ private:
         bool zero = false;
         if (isWrittenNumber(t, &zero)) return zero;
 
+        // The same salary texts come back again and again (6-8千/月 and the like); each distinct
+        // one is worked out once per run.
+        auto known = salaries_.find(t);
+        if (known == salaries_.end()) {
+            Text figure = monthlySalary(t);
+            if (salaries_.size() >= kSalaryMemoLimit) salaries_.clear();
+            known = salaries_.emplace(t, std::move(figure)).first;
+        }
+        if (known->second.empty()) return true;
+        write(row, JobColumn::salary, known->second);
+        return false;
+    }
+
+    // The text form of the monthly salary a salary text stands for; "" when it gives 0.
+    Text monthlySalary(const Text& t)
+    {
         float s;
         if (contains(t, w_.under)) {
             matcher_.execute(w_.underPattern, t);
@@ -205,11 +225,8 @@ private:
             s = static_cast<float>(text::roundNumber(m * k));
             if (matcher_.groupText(1, 4) == w_.year) s = static_cast<float>(static_cast<double>(s) / 12);
         }
-        if (std::fabs(static_cast<double>(s)) > 1e-7) {
-            write(row, JobColumn::salary, text::toText(s));
-            return false;
-        }
-        return true;
+        if (std::fabs(static_cast<double>(s)) > 1e-7) return text::toText(s);
+        return Text();
     }
 
     // Pass 2: a missing company size gets the default.
@@ -321,6 +338,7 @@ private:
     Pacer pacer_;
     Words w_;
     RegexMatcher matcher_;
+    std::unordered_map<Text, Text> salaries_;
     Text t_;
 };
 
