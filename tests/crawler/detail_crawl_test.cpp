@@ -163,9 +163,9 @@ TEST_F(DetailCrawlTest, StopDuringARequestKeepsThatRowsCells)
     addRow(table, site_->url("/slow/full.html"));
     addRow(table, site_->url("/job/four.html"));
     const std::vector<Text> stale = detailCells(table, 1);
-    // Row 1's request is the one in flight once row 0's line is written.
+    // Stop is pressed while the site holds row 1's request.
     host.onPump = [](FakeHost& h) {
-        if (!h.log.empty()) h.stop = true;
+        if (site_->requests().size() == 2) h.stop = true;
     };
     crawlDetails(host, table);
     EXPECT_EQ(host.log, (std::vector<Text>{gbk("正在爬取：1条详情"), gbk("已停止")}));
@@ -173,6 +173,7 @@ TEST_F(DetailCrawlTest, StopDuringARequestKeepsThatRowsCells)
     EXPECT_EQ(detailCells(table, 1), stale);
     EXPECT_EQ(detailCells(table, 2), stale);
     EXPECT_EQ(host.progress, (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(site_->requests().size(), 2u);
 }
 
 // The scraping alone, on pages held in memory.

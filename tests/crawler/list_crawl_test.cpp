@@ -8,6 +8,7 @@
 #include "crawler/list_crawl.h"
 #include "tests/crawler/local_site.h"
 #include "tests/support/fake_host.h"
+#include "text/gbk_codec.h"
 
 namespace {
 
@@ -30,10 +31,12 @@ protected:
         host.keywordText = keyword;
         crawlList(host, table, site_->hostPort());
     }
-    // The path and query the site received for page n of the keyword.
+    // The path and query the site received for page n of the keyword, escapes decoded. Characters
+    // beyond ASCII travel as UTF-8, as a browser sends them.
     static std::string received(const Text& keyword, int page)
     {
-        return std::string(ListPathPrefix) + keyword + ",2," + std::to_string(page) + std::string(ListQuery);
+        return std::string(ListPathPrefix) + text::toUtf8(keyword) + ",2," + std::to_string(page) +
+               std::string(ListQuery);
     }
     std::vector<Text> row(int r) const
     {
@@ -166,17 +169,16 @@ TEST_F(ListCrawlTest, RefusedConnectionIsLogged)
 
 TEST_F(ListCrawlTest, StopDuringARequestKeepsEarlierRowsAndAddsNone)
 {
-    // Page 2 of "slow" answers late; stop is pressed while it is awaited.
-    int pumpsOnPage2 = 0;
-    host.onPump = [&pumpsOnPage2](FakeHost& h) {
-        // The first pump after page 1's progress line is the crawl's own, before the request.
-        if (h.log.size() == 3 && ++pumpsOnPage2 == 2) h.stop = true;
+    // Page 2 of "slow" answers late; stop is pressed once the site has its request.
+    host.onPump = [](FakeHost& h) {
+        if (site_->requests().size() == 3) h.stop = true;
     };
     crawl("slow");
     EXPECT_EQ(host.log, (std::vector<Text>{gbk("该关键词在山东省可爬取：2页"), gbk("第1页 数据：1 合计：1"),
                                            gbk("开始爬取：第1页 剩余：5秒"), gbk("已停止")}));
     EXPECT_EQ(table.rowCount(), 1);
     EXPECT_EQ(table.cellText(0, JobColumn::jobTitle), gbk("Java运维"));
+    EXPECT_EQ(site_->requests().size(), 3u);
     EXPECT_EQ(host.delays, std::vector<int>{3000});
 }
 

@@ -79,10 +79,7 @@ class Site:
         if m:
             keyword = percent_decode(m.group(1))
             number = m.group(2).decode()
-            try:
-                name = keyword.decode("gbk")
-            except UnicodeDecodeError:
-                name = ""
+            name = keyword.decode("utf-8", errors="replace")
             if name == "missing":
                 return 404, b""
             if name == "slow" and number == "2":
