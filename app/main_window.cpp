@@ -27,6 +27,7 @@
 #include "app/data_directory.h"
 #include "app/file_dialog_box.h"
 #include "app/gbk_qstring.h"
+#include "app/job_cell_delegate.h"
 #include "app/job_table_model.h"
 #include "crawler/detail_crawl.h"
 #include "data/csv_export.h"
@@ -148,6 +149,7 @@ void MainWindow::createControls()
     tableView_ = new QTableView(this);
     tableView_->setObjectName(QStringLiteral("JobTable"));
     tableView_->setModel(model_.get());
+    tableView_->setItemDelegate(new JobCellDelegate(tableView_));
     tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView_->setWordWrap(false);
