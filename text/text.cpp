@@ -42,13 +42,15 @@ bool matchesAt(std::string_view t, size_t i, std::string_view s, bool ignoreCase
 }
 
 // 0-based offset of the first s in t starting at a character boundary at or after `from`
-// (0-based), or npos. s must not be empty.
-size_t findFrom(std::string_view t, std::string_view s, size_t from, bool ignoreCase) {
+// (0-based), or npos. s must not be empty. scanStart is a known character boundary at or before
+// `from` (0 when none is known): stepping starts there, so repeated searches that resume after
+// a match (replace, split) stay linear.
+size_t findFrom(std::string_view t, std::string_view s, size_t from, bool ignoreCase, size_t scanStart = 0) {
     const size_t n = t.size();
     if (s.size() > n) return std::string_view::npos;
     const unsigned char first = static_cast<unsigned char>(s[0]);
     const bool quickFirst = !ignoreCase || !((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z'));
-    size_t i = 0;
+    size_t i = scanStart;
     while (i < n) {
         if (i >= from && (!quickFirst || static_cast<unsigned char>(t[i]) == first) &&
             matchesAt(t, i, s, ignoreCase))
@@ -171,14 +173,16 @@ Text replace(const Text& t, const Text& s, const Text& r, int start, int count, 
     out.reserve(t.size());
     size_t copied = 0;  // t[0 .. copied) is already in out
     size_t pos = from;
+    size_t scan = 0;  // a character boundary at or before pos
     int done = 0;
     while (count < 0 || done < count) {
-        const size_t p = findFrom(std::string_view(t).substr(0), s, pos, ignoreCase);
+        const size_t p = findFrom(t, s, pos, ignoreCase, scan);
         if (p == std::string_view::npos) break;
         out.append(t, copied, p - copied);
         out.append(r);
         copied = p + s.size();
         pos = copied;
+        scan = p;
         ++done;
         if (pos >= t.size()) break;
     }
@@ -194,8 +198,9 @@ std::vector<std::string_view> splitViews(std::string_view t, std::string_view d,
         return parts;
     }
     size_t begin = 0;
+    size_t scan = 0;  // a character boundary at or before begin
     while (count < 0 || static_cast<int>(parts.size()) < count) {
-        const size_t p = findFrom(t, d, begin, false);
+        const size_t p = findFrom(t, d, begin, false, scan);
         if (p == std::string_view::npos) {
             // The part after the last separator; dropped when it is empty.
             if (begin < t.size()) parts.push_back(t.substr(begin));
@@ -203,6 +208,7 @@ std::vector<std::string_view> splitViews(std::string_view t, std::string_view d,
         }
         parts.push_back(t.substr(begin, p - begin));
         begin = p + d.size();
+        scan = p;
     }
     return parts;
 }
