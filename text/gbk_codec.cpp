@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -136,55 +137,80 @@ char16_t compose(char16_t base, char16_t mark) {
 
 namespace {
 
-// Decodes GBK into UTF-16, one unit per character (or per byte that starts no character).
-// When offsets is given, it receives the first byte of each unit and a closing gbk.size().
-std::u16string decodeGbk(std::string_view gbk, std::vector<uint32_t>* offsets) {
+// Whether bytes c, t form a two-byte character (defined or not: an undefined pair is one
+// replacement character).
+inline bool isPair(unsigned char c, unsigned char t) {
+    return c >= 0x81 && c <= 0xFE && t >= 0x40 && t <= 0xFE && t != 0x7F;
+}
+
+// Decodes GBK into out (resized to the unit count), one unit per character or per byte that
+// starts no character. When checkpoints is given, it receives the first byte of every
+// kUtf16CheckpointStride-th unit.
+void decodeGbk(std::string_view gbk, std::u16string& out, std::vector<uint32_t>* checkpoints) {
     const Cp936Tables& tb = tables();
-    std::u16string out;
     out.resize(gbk.size());
-    if (offsets) offsets->resize(gbk.size() + 1);
-    uint32_t* off = offsets ? offsets->data() : nullptr;
+    if (checkpoints) checkpoints->clear();
+    char16_t* dst = out.data();
     size_t o = 0;
     const size_t n = gbk.size();
     const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
     size_t i = 0;
     while (i < n) {
-        const unsigned char c = p[i];
-        if (off) off[o] = static_cast<uint32_t>(i);
-        if (c < 0x80) {
-            out[o++] = c;
-            ++i;
+        // Pages are mostly ASCII markup: widen whole runs of ASCII bytes at once.
+        size_t run = 0;
+        while (i + run + 8 <= n) {
+            uint64_t eight;
+            std::memcpy(&eight, p + i + run, 8);
+            if (eight & 0x8080808080808080ULL) break;
+            run += 8;
+        }
+        while (i + run < n && p[i + run] < 0x80) ++run;
+        if (run > 0) {
+            if (checkpoints) {
+                for (size_t u = (o + kUtf16CheckpointStride - 1) / kUtf16CheckpointStride * kUtf16CheckpointStride;
+                     u < o + run; u += kUtf16CheckpointStride)
+                    checkpoints->push_back(static_cast<uint32_t>(i + (u - o)));
+            }
+            for (size_t k = 0; k < run; ++k) dst[o + k] = p[i + k];
+            o += run;
+            i += run;
             continue;
         }
-        if (c >= 0x81 && c <= 0xFE && i + 1 < n) {
-            const unsigned char t = p[i + 1];
-            if (t >= 0x40 && t <= 0xFE && t != 0x7F) {
-                const char16_t u = tb.pair[(c - 0x81) * 192 + (t - 0x40)];
-                out[o++] = u ? u : kReplacementChar;
+        // A run of two-byte characters (Chinese text).
+        while (i < n && p[i] >= 0x80) {
+            if (checkpoints && o % kUtf16CheckpointStride == 0) checkpoints->push_back(static_cast<uint32_t>(i));
+            const unsigned char c = p[i];
+            if (i + 1 < n && isPair(c, p[i + 1])) {
+                const char16_t u = tb.pair[(c - 0x81) * 192 + (p[i + 1] - 0x40)];
+                dst[o++] = u ? u : kReplacementChar;
                 i += 2;
-                continue;
+            } else {
+                // A byte that starts no valid character: one replacement, and the next byte
+                // is read afresh (an ASCII byte after a stray lead byte is kept).
+                const char16_t u = tb.single[c];
+                dst[o++] = u ? u : kReplacementChar;
+                ++i;
             }
         }
-        // A byte that starts no valid character: one replacement, and the next byte is
-        // read afresh (an ASCII byte after a stray lead byte is kept).
-        const char16_t u = tb.single[c];
-        out[o++] = u ? u : kReplacementChar;
-        ++i;
     }
     out.resize(o);
-    if (offsets) {
-        (*offsets)[o] = static_cast<uint32_t>(n);
-        offsets->resize(o + 1);
-    }
-    return out;
 }
 
 }  // namespace
 
-std::u16string toUtf16(std::string_view gbk) { return decodeGbk(gbk, nullptr); }
+std::u16string toUtf16(std::string_view gbk) {
+    std::u16string out;
+    decodeGbk(gbk, out, nullptr);
+    return out;
+}
 
-std::u16string toUtf16(std::string_view gbk, std::vector<uint32_t>& byteOffsets) {
-    return decodeGbk(gbk, &byteOffsets);
+void toUtf16(std::string_view gbk, std::u16string& out, std::vector<uint32_t>& checkpoints) {
+    decodeGbk(gbk, out, &checkpoints);
+}
+
+size_t gbkUnitBytes(std::string_view gbk, size_t i) {
+    const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
+    return (i + 1 < gbk.size() && isPair(p[i], p[i + 1])) ? 2 : 1;
 }
 
 Text fromUtf16(std::u16string_view utf16) {

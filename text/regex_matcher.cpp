@@ -3,8 +3,10 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "text/gbk_codec.h"
@@ -28,7 +30,91 @@ const Text kDoubleQuote = "\"";
 
 constexpr uint32_t kUnset = std::numeric_limits<uint32_t>::max();
 
+// Compiled patterns kept per thread: the crawl runs the same few patterns over every page,
+// and compiling plus JIT-compiling the posting pattern costs about as much as matching a page.
+constexpr size_t kCompiledPatternsKept = 8;
+
 inline PCRE2_SPTR16 sptr(const std::u16string& s) { return reinterpret_cast<PCRE2_SPTR16>(s.data()); }
+
+using CodePtr = std::shared_ptr<pcre2_code>;
+
+// False once the thread's engine is gone (a matcher destroyed later at thread exit must not
+// touch it).
+thread_local bool threadEngineAlive = false;
+
+
+// What the matchers of one thread share: the limits, the JIT's stack (matchers of a thread
+// never match at the same time) and the recently compiled patterns.
+class ThreadEngine {
+public:
+    ThreadEngine() {
+        compileContext_ = pcre2_compile_context_create(nullptr);
+        if (compileContext_) pcre2_set_newline(compileContext_, PCRE2_NEWLINE_LF);  // "." takes CR
+        threadEngineAlive = true;
+        matchContext_ = pcre2_match_context_create(nullptr);
+        if (matchContext_) {
+            pcre2_set_match_limit(matchContext_, kMatchLimit);
+            pcre2_set_depth_limit(matchContext_, kDepthLimit);
+            pcre2_set_heap_limit(matchContext_, kHeapLimitKiB);
+            jitStack_ = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
+            if (jitStack_) pcre2_jit_stack_assign(matchContext_, nullptr, jitStack_);
+        }
+    }
+    ~ThreadEngine() {
+        threadEngineAlive = false;
+        cache_.clear();
+        if (matchContext_) pcre2_match_context_free(matchContext_);
+        if (jitStack_) pcre2_jit_stack_free(jitStack_);
+        if (compileContext_) pcre2_compile_context_free(compileContext_);
+    }
+    ThreadEngine(const ThreadEngine&) = delete;
+    ThreadEngine& operator=(const ThreadEngine&) = delete;
+
+    pcre2_match_context* matchContext() const { return matchContext_; }
+
+    // Subject buffers of destroyed matchers, kept for the next one: a page's UTF-16 form is a
+    // few hundred kilobytes, and fresh memory of that size costs more in page faults than the
+    // conversion itself.
+    std::u16string spareWide;
+    Text spareGbk;
+
+    // The compiled (and, where the JIT is available, JIT-compiled) pattern; null when invalid.
+    CodePtr compile(const std::u16string& pattern, uint32_t options) {
+        for (size_t i = 0; i < cache_.size(); ++i) {
+            if (cache_[i].options == options && cache_[i].pattern == pattern) {
+                if (i != 0) std::rotate(cache_.begin(), cache_.begin() + i, cache_.begin() + i + 1);
+                return cache_.front().code;
+            }
+        }
+        if (!compileContext_ || !matchContext_) return nullptr;
+        int error = 0;
+        PCRE2_SIZE errorOffset = 0;
+        pcre2_code* raw =
+            pcre2_compile(sptr(pattern), pattern.size(), options, &error, &errorOffset, compileContext_);
+        if (!raw) return nullptr;
+        pcre2_jit_compile(raw, PCRE2_JIT_COMPLETE);  // without the JIT the interpreter runs
+        CodePtr code(raw, pcre2_code_free);
+        if (cache_.size() == kCompiledPatternsKept) cache_.pop_back();
+        cache_.insert(cache_.begin(), Entry{pattern, options, code});
+        return code;
+    }
+
+private:
+    struct Entry {
+        std::u16string pattern;
+        uint32_t options;
+        CodePtr code;
+    };
+    pcre2_compile_context* compileContext_ = nullptr;
+    pcre2_match_context* matchContext_ = nullptr;
+    pcre2_jit_stack* jitStack_ = nullptr;
+    std::vector<Entry> cache_;
+};
+
+ThreadEngine& threadEngine() {
+    thread_local ThreadEngine engine;
+    return engine;
+}
 
 }  // namespace
 
@@ -39,10 +125,9 @@ struct RegexMatcher::State {
     Text pattern;            // after quote-escape replacement
     Text subject;            // GBK, as given
     std::u16string subject16;
-    std::vector<uint32_t> byteOffsets;  // UTF-16 unit -> first GBK byte, plus subject.size()
-    pcre2_code* code = nullptr;
-    pcre2_match_context* matchContext = nullptr;
-    pcre2_jit_stack* jitStack = nullptr;
+    // GBK byte offset of every kUtf16CheckpointStride-th unit of subject16.
+    std::vector<uint32_t> checkpoints;
+    CodePtr code;            // null before a run and after a failed one
     uint32_t captureCount = 0;
     // Per match, (captureCount + 1) start/end pairs in UTF-16 units; kUnset for a group that
     // did not take part.
@@ -50,30 +135,24 @@ struct RegexMatcher::State {
     size_t matches = 0;
 
     ~State() {
-        clear();
-        if (matchContext) pcre2_match_context_free(matchContext);
-        if (jitStack) pcre2_jit_stack_free(jitStack);
+        if (!threadEngineAlive) return;
+        ThreadEngine& engine = threadEngine();
+        if (subject16.capacity() > engine.spareWide.capacity()) engine.spareWide.swap(subject16);
+        if (subject.capacity() > engine.spareGbk.capacity()) engine.spareGbk.swap(subject);
     }
 
     void clear() {
-        if (code) pcre2_code_free(code);
-        code = nullptr;
+        code.reset();
         succeeded = false;
         captureCount = 0;
         offsets.clear();
         matches = 0;
     }
 
-    bool ensureMatchContext() {
-        if (matchContext) return true;
-        matchContext = pcre2_match_context_create(nullptr);
-        if (!matchContext) return false;
-        pcre2_set_match_limit(matchContext, kMatchLimit);
-        pcre2_set_depth_limit(matchContext, kDepthLimit);
-        pcre2_set_heap_limit(matchContext, kHeapLimitKiB);
-        jitStack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
-        if (jitStack) pcre2_jit_stack_assign(matchContext, nullptr, jitStack);
-        return true;
+    // Takes the thread's spare buffers when they are larger than this matcher's own.
+    void reuseBuffers(ThreadEngine& engine) {
+        if (engine.spareWide.capacity() > subject16.capacity()) engine.spareWide.swap(subject16);
+        if (engine.spareGbk.capacity() > subject.capacity()) engine.spareGbk.swap(subject);
     }
 
     // Pair index of group g (0 = whole match) of match m (0-based), or nullptr when absent.
@@ -87,6 +166,15 @@ struct RegexMatcher::State {
         return pair;
     }
 
+    // The GBK byte offset where UTF-16 unit u of the subject starts (the subject's length for
+    // the end).
+    size_t byteOffset(uint32_t u) const {
+        if (u >= subject16.size()) return subject.size();
+        size_t b = checkpoints[u / text::kUtf16CheckpointStride];
+        for (uint32_t k = u % text::kUtf16CheckpointStride; k > 0; --k) b += text::gbkUnitBytes(subject, b);
+        return b;
+    }
+
     // The GBK bytes of the subject that a UTF-16 range came from. Every valid GBK text is the
     // same as converting the range back; bytes that were not valid GBK come back unchanged.
     Text textOf(const uint32_t* pair, int* position) const {
@@ -94,22 +182,22 @@ struct RegexMatcher::State {
             if (position) *position = -2;
             return Text();
         }
-        const uint32_t begin = byteOffsets[pair[0]];
-        const uint32_t end = byteOffsets[pair[1] < pair[0] ? pair[0] : pair[1]];
+        const size_t begin = byteOffset(pair[0]);
+        const size_t end = pair[1] <= pair[0] ? begin : byteOffset(pair[1]);
         if (position) *position = static_cast<int>(begin);
         return subject.substr(begin, end - begin);
     }
 
     // Runs the compiled pattern over the whole subject, collecting all non-overlapping matches
     // (or the first one). False when matching failed (a limit was hit, or any other error).
-    bool collect(pcre2_match_data* md) {
+    bool collect(pcre2_match_data* md, pcre2_match_context* matchContext) {
         const PCRE2_SIZE length = subject16.size();
         const PCRE2_SPTR16 s = sptr(subject16);
         PCRE2_SIZE start = 0;
         uint32_t options = 0;
         const size_t pairs = static_cast<size_t>(captureCount) + 1;
         while (start <= length) {
-            const int rc = pcre2_match(code, s, length, start, options | PCRE2_NO_UTF_CHECK, md,
+            const int rc = pcre2_match(code.get(), s, length, start, options | PCRE2_NO_UTF_CHECK, md,
                                        matchContext);
             if (rc == PCRE2_ERROR_NOMATCH) {
                 if (options == 0) break;
@@ -148,42 +236,29 @@ bool RegexMatcher::execute(const Text& pattern, const Text& subject, bool caseSe
     st.executed = true;
     st.global = global;
     st.pattern = quoteEscapes ? text::replace(pattern, kQuoteEscape, kDoubleQuote, 1, -1, true) : pattern;
-    st.subject = subject;
-    st.subject16 = text::toUtf16(subject, st.byteOffsets);
+    ThreadEngine& engine = threadEngine();
+    st.reuseBuffers(engine);
+    st.subject.assign(subject);
+    text::toUtf16(subject, st.subject16, st.checkpoints);
 
     // Our own conversion only produces well-formed UTF-16, so PCRE2 need not check it.
     const std::u16string pattern16 = text::toUtf16(st.pattern);
     uint32_t options = PCRE2_UTF | PCRE2_NO_UTF_CHECK;
     if (!caseSensitive) options |= PCRE2_CASELESS;
     if (multiLine) options |= PCRE2_MULTILINE;
-    pcre2_compile_context* cc = pcre2_compile_context_create(nullptr);
-    if (!cc) return false;
-    pcre2_set_newline(cc, PCRE2_NEWLINE_LF);  // "." matches everything but a line feed
-    int error = 0;
-    PCRE2_SIZE errorOffset = 0;
-    st.code = pcre2_compile(sptr(pattern16), pattern16.size(), options, &error, &errorOffset, cc);
-    pcre2_compile_context_free(cc);
+    st.code = engine.compile(pattern16, options);
     if (!st.code) return false;
-    pcre2_jit_compile(st.code, PCRE2_JIT_COMPLETE);  // without JIT the interpreter runs
-    pcre2_pattern_info(st.code, PCRE2_INFO_CAPTURECOUNT, &st.captureCount);
-    if (!st.ensureMatchContext()) {
-        st.clear();
-        return false;
-    }
+    pcre2_pattern_info(st.code.get(), PCRE2_INFO_CAPTURECOUNT, &st.captureCount);
 
-    pcre2_match_data* md = pcre2_match_data_create_from_pattern(st.code, nullptr);
+    pcre2_match_data* md = pcre2_match_data_create_from_pattern(st.code.get(), nullptr);
     if (!md) {
         st.clear();
         return false;
     }
-    const bool ok = st.collect(md);
+    const bool ok = st.collect(md, engine.matchContext());
     pcre2_match_data_free(md);
     if (!ok) {
-        // A failed run leaves no matches; the compiled pattern stays for pattern() only.
-        st.offsets.clear();
-        st.matches = 0;
-        pcre2_code_free(st.code);
-        st.code = nullptr;
+        st.clear();  // a failed run leaves no matches
         return false;
     }
     st.succeeded = true;
@@ -201,8 +276,8 @@ Text RegexMatcher::replace(const Text& replacement) const {
     std::u16string out(st.subject16.size() + r16.size() + 16, u'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         PCRE2_SIZE outLength = out.size();
-        const int rc = pcre2_substitute(st.code, sptr(st.subject16), st.subject16.size(), 0, options,
-                                        nullptr, st.matchContext, sptr(r16), r16.size(),
+        const int rc = pcre2_substitute(st.code.get(), sptr(st.subject16), st.subject16.size(), 0, options,
+                                        nullptr, threadEngine().matchContext(), sptr(r16), r16.size(),
                                         reinterpret_cast<PCRE2_UCHAR16*>(out.data()), &outLength);
         if (rc >= 0) {
             out.resize(outLength);

@@ -80,12 +80,29 @@ TEST(GbkCodec, FromUtf16StopsAtNul) {
     EXPECT_EQ(fromUtf16(u""), "");
 }
 
-TEST(GbkCodec, OffsetsOfEveryUnit) {
-    std::vector<uint32_t> offsets;
-    EXPECT_EQ(toUtf16("a\xD6\xD0" "b\xFF\x81", offsets), u"a中b\uFFFD\uFFFD");
-    EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 1, 3, 4, 5, 6}));
-    EXPECT_EQ(toUtf16("", offsets), u"");
-    EXPECT_EQ(offsets, (std::vector<uint32_t>{0}));
+TEST(GbkCodec, CheckpointsLeadBackToBytes) {
+    // Units from one byte and from two, valid or not, across several checkpoints.
+    Text gbk;
+    for (int i = 0; i < 40; ++i) gbk += "a\xD6\xD0" "b\xFF\x81\x22\xAA\xA1";
+    gbk += "\x81";
+    std::u16string out = u"old";
+    std::vector<uint32_t> checkpoints;
+    text::toUtf16(gbk, out, checkpoints);
+    EXPECT_EQ(out, toUtf16(gbk));
+    // Walking unit by unit with gbkUnitBytes meets every checkpoint and ends at the last byte.
+    size_t b = 0;
+    for (size_t u = 0; u < out.size(); ++u) {
+        if (u % kUtf16CheckpointStride == 0) {
+            ASSERT_LT(u / kUtf16CheckpointStride, checkpoints.size());
+            EXPECT_EQ(checkpoints[u / kUtf16CheckpointStride], b) << u;
+        }
+        b += gbkUnitBytes(gbk, b);
+    }
+    EXPECT_EQ(b, gbk.size());
+    EXPECT_EQ(checkpoints.size(), (out.size() + kUtf16CheckpointStride - 1) / kUtf16CheckpointStride);
+    text::toUtf16("", out, checkpoints);
+    EXPECT_EQ(out, u"");
+    EXPECT_TRUE(checkpoints.empty());
 }
 
 // Every two-byte code that CP936 defines comes back as the same bytes.
