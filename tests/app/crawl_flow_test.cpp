@@ -1,0 +1,68 @@
+// Both crawls through the real window, against the local job site: type a keyword, click, and
+// read the table and the log. The window's pause after a result page is real (3 s).
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "app_test_helpers.h"
+#include "tests/crawler/local_site.h"
+#include "text/gbk_codec.h"
+
+namespace {
+
+QString utf8(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+std::string cell(MainWindow& window, int row, int column)
+{
+    return text::toUtf8(window.jobTable().cellText(row, column));
+}
+
+TEST(CrawlFlowTest, ListThenDetailsFillTheTableAndTheLog)
+{
+    LocalSite site;
+    ASSERT_TRUE(site.running());
+    ScratchDir scratch;
+    MainWindow window(scratch.path("run"), site.hostPort());
+    window.show();
+
+    // Any keyword without a scenario of its own gets the site's one-page result.
+    auto* keywordBox = control<QLineEdit>(window, "KeywordBox");
+    keywordBox->clear();
+    QTest::keyClicks(keywordBox, utf8("软件 test"));
+    ASSERT_EQ(keywordBox->text(), utf8("软件 test"));
+
+    QTest::mouseClick(control<QPushButton>(window, "CrawlListButton"), Qt::LeftButton);
+    EXPECT_FALSE(window.jobRunning());
+    ASSERT_EQ(window.jobTable().rowCount(), 1);
+    EXPECT_EQ(cell(window, 0, JobColumn::jobTitle), "软件工程师");
+    EXPECT_EQ(cell(window, 0, JobColumn::companyName), "济南软件有限公司");
+    EXPECT_EQ(cell(window, 0, JobColumn::pageUrl), site.url("/job/full.html"));
+    EXPECT_EQ(cell(window, 0, JobColumn::salary), "0.8-1万/月");
+    EXPECT_EQ(cell(window, 0, JobColumn::education), "");
+    const QString listLog = utf8("该关键词在山东省可爬取：1页\r\n第1页 数据：1 合计：1\r\n开始爬取：第1页 剩余：0秒\r\n");
+    EXPECT_EQ(window.logText(), listLog);
+    const std::vector<std::string> requests = site.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_NE(requests[0].find(",99,软件 test,2,1.html?lang=c&"), std::string::npos) << requests[0];
+    EXPECT_EQ(requests[1], requests[0]);
+
+    QTest::mouseClick(control<QPushButton>(window, "CrawlDetailsButton"), Qt::LeftButton);
+    EXPECT_FALSE(window.jobRunning());
+    EXPECT_EQ(cell(window, 0, JobColumn::companySize), "150-500");
+    EXPECT_EQ(cell(window, 0, JobColumn::companyType), "民营公司");
+    EXPECT_EQ(cell(window, 0, JobColumn::industry), "计算机软件");
+    EXPECT_EQ(cell(window, 0, JobColumn::headcount), "招2人");
+    EXPECT_EQ(cell(window, 0, JobColumn::education), "大专 以上");
+    EXPECT_EQ(cell(window, 0, JobColumn::experience), "3-4年经验");
+    EXPECT_EQ(window.logText(), listLog + utf8("正在爬取：1条详情\r\n"));
+    EXPECT_EQ(site.requests().size(), 3u);
+}
+
+}  // namespace
