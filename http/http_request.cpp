@@ -31,7 +31,6 @@ const long LowSpeedLimitBytesPerSecond = 1;
 const int PollSliceWithPumpMs = 15;
 const int PollSliceMs = 1000;
 const char* const AllowedProtocols = "http,https";
-const long ReceiveBufferBytes = 256 * 1024;
 const curl_off_t MaxBodyReserve = 64 * 1024 * 1024;
 
 const char* const Verbs[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT"};
@@ -327,8 +326,7 @@ bool Engine::setRequestOptions(CURL* easy)
     bool ok = set(easy, CURLOPT_PROTOCOLS_STR, AllowedProtocols) &&
               set(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) &&
               set(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L) &&
-              set(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) &&
-              set(easy, CURLOPT_BUFFERSIZE, ReceiveBufferBytes);
+              set(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     if (!ok) return false;
     if (method == HeadMethod) return set(easy, CURLOPT_NOBODY, 1L);
     if (method == PostMethod || !requestBody_.empty()) {
