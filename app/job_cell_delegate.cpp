@@ -27,9 +27,8 @@ void JobCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     for (QChar& c : line) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t')) c = QLatin1Char(' ');
     }
-    const QString shown = metrics.horizontalAdvance(line) <= textRect.width()
-                              ? line
-                              : metrics.elidedText(line, Qt::ElideRight, textRect.width());
+    // Returns the line itself when it fits.
+    const QString shown = metrics.elidedText(line, Qt::ElideRight, textRect.width());
     painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(option.font);
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
