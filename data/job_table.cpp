@@ -56,7 +56,8 @@ JobTable::Block JobTable::makeBlock(const std::string_view* cells, int count)
     std::uint32_t end = 0;
     char* bytes = block.get() + kHeaderBytes;
     for (int c = 0; c < kColumnCount; ++c) {
-        if (c < count) {
+        if (c < count && !cells[c].empty()) {
+            // An empty view may carry a null pointer, which memcpy must not be given.
             std::memcpy(bytes + end, cells[c].data(), cells[c].size());
             end += static_cast<std::uint32_t>(cells[c].size());
         }
