@@ -141,7 +141,7 @@ int charCode(const Text& t) { return t.empty() ? 0 : static_cast<int>(static_cas
 int find(const Text& t, const Text& s, int start, bool ignoreCase) {
     const int n = length(t);
     const int from = start < 1 ? 1 : start;
-    if (s.empty()) return from <= n ? from : -1;
+    if (s.empty()) return from <= n ? 1 : -1;
     if (from > n) return -1;
     const size_t p = findFrom(t, s, static_cast<size_t>(from - 1), ignoreCase);
     return p == std::string_view::npos ? -1 : static_cast<int>(p) + 1;

@@ -24,8 +24,8 @@ Text mid(const Text& t, int start, int n);
 // First byte as a signed value; 0 for "".
 int charCode(const Text& t);
 
-// Position of the first s at or after start, else -1. An empty s gives `start` clamped to 1
-// when that range is not empty.
+// Position of the first s at or after start, else -1. An empty s gives 1 when bytes start ..
+// length are not empty (a start below 1 counts as 1).
 int find(const Text& t, const Text& s, int start = 1, bool ignoreCase = false);
 // Position of the last s lying wholly in bytes 1 .. limit-1, else -1. limit < 0 means length+1.
 int findReverse(const Text& t, const Text& s, int limit = -1, bool ignoreCase = false);

@@ -61,7 +61,7 @@ TEST(TextFind, Forward) {
         {"abcabc", "abcabcd", 1, false, -1},
         {"abc", "", 1, false, 1},
         {"abc", "", 0, false, 1},
-        {"abc", "", 3, false, 3},
+        {"abc", "", 3, false, 1},
         {"abc", "", 4, false, -1},
         {"", "", 1, false, -1},
         {"", "a", 1, false, -1},

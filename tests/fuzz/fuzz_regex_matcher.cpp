@@ -1,0 +1,46 @@
+// Fuzzes RegexMatcher::execute with pattern, subject and flags from the input, and checks every
+// result it reads back.
+
+#include "tests/fuzz/fuzz_input.h"
+#include "text/regex_matcher.h"
+
+using fuzz::check;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::Input in(data, size);
+    const uint8_t flags = in.byte();
+    const Text pattern = in.text();
+    const Text replacement = in.text();
+    const Text subject = in.rest();
+
+    RegexMatcher m;
+    const bool ok = m.execute(pattern, subject, flags & 1, flags & 2, !(flags & 4), flags & 8);
+    const int count = m.matchCount();
+    check(ok || count == 0);
+    check(count >= 0);
+    if (flags & 4) check(count <= 1);  // not global: the first match only
+    for (int i = 0; i <= count + 1; ++i) {
+        int position = -7;
+        const Text match = m.matchText(i, &position);
+        if (i < 1 || i > count) {
+            check(match.empty() && position == -2);
+            continue;
+        }
+        // Each text is the subject's own bytes at the reported position.
+        check(position >= 0 && static_cast<size_t>(position) + match.size() <= subject.size());
+        check(subject.compare(static_cast<size_t>(position), match.size(), match) == 0);
+        for (int g = 0; g <= m.groupCount() + 1; ++g) {
+            int groupPosition = -7;
+            const Text group = m.groupText(i, g, &groupPosition);
+            if (groupPosition == -2) {
+                check(group.empty());
+                continue;
+            }
+            check(groupPosition >= 0 && static_cast<size_t>(groupPosition) + group.size() <= subject.size());
+            check(subject.compare(static_cast<size_t>(groupPosition), group.size(), group) == 0);
+        }
+    }
+    (void)m.pattern();
+    (void)m.replace(replacement);
+    return 0;
+}
