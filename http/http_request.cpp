@@ -10,6 +10,7 @@
 #include "http/cookies.h"
 #include "http/request_headers.h"
 #include "http/request_url.h"
+#include "text/gbk_codec.h"
 
 // How an exchange runs over libcurl:
 // - the address is checked and made safe for a request line here (request_url.h), so libcurl
@@ -183,6 +184,16 @@ int onPrerequest(void* data, char*, char*, int, int)
     return CURL_PREREQFUNC_OK;
 }
 
+// Header bytes reach the caller as GBK text: a sequence that is not GBK becomes "?", as a code
+// page conversion would make it, so a stray lead byte cannot swallow the line break after it.
+std::string asGbkLine(const std::string& line)
+{
+    for (const char c : line) {
+        if (static_cast<unsigned char>(c) >= 0x80) return text::fromUtf16(text::toUtf16(line));
+    }
+    return line;
+}
+
 size_t onHeaderLine(char* data, size_t size, size_t count, void* userData)
 {
     auto* exchange = static_cast<Exchange*>(userData);
@@ -207,7 +218,7 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* userData)
             exchange->requestStarted = false;
         }
     }
-    exchange->headers += line;
+    exchange->headers += asGbkLine(line);
     exchange->headers += LineBreak;
     return length;
 }
@@ -301,7 +312,7 @@ bool set(CURL* easy, CURLoption option, T value)
 
 bool Engine::setSessionOptions(CURL* easy)
 {
-    bool ok = set(easy, CURLOPT_NOSIGNAL, 1L) && set(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
+    bool ok = set(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
     // An empty proxy name keeps libcurl from reading http_proxy and its kind.
     ok = ok && set(easy, CURLOPT_PROXY, args_.proxy.c_str());
     if (ok && !args_.proxy.empty())

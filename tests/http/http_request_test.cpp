@@ -368,6 +368,32 @@ TEST_F(HttpRequestTest, FailuresBeforeAnyResponse)
     }
 }
 
+TEST_F(HttpRequestTest, TimeOutValue)
+{
+    // The server answers after 2.5 s without sending anything before.
+    const struct {
+        int timeoutSeconds;
+        bool answered;
+    } cases[] = {{1, false}, {0, true}, {-3, true}, {5, true}};
+    for (const auto& c : cases) {
+        HttpRequestArgs a;
+        a.timeoutSeconds = c.timeoutSeconds;
+        Outputs out;
+        EXPECT_EQ(httpRequest(url("/slow?delay=2.5"), out.args(a)), c.answered ? "late" : "") << c.timeoutSeconds;
+        EXPECT_EQ(out.statusText, c.answered ? Text("200 OK") : failure(712)) << c.timeoutSeconds;
+    }
+}
+
+TEST_F(HttpRequestTest, SlowTransferThatKeepsMovingIsNotCutOff)
+{
+    // Twelve bytes, one every 0.25 s: longer than the time-out, never stalled that long.
+    HttpRequestArgs a;
+    a.timeoutSeconds = 2;
+    Outputs out;
+    EXPECT_EQ(httpRequest(url("/trickle?count=12&every=0.25"), out.args(a)), std::string(12, 't'));
+    EXPECT_EQ(out.statusText, "200 OK");
+}
+
 TEST_F(HttpRequestTest, BodyCutOffKeepsWhatArrivedWithTheStatusText)
 {
     Outputs out;
@@ -396,6 +422,16 @@ TEST_F(HttpRequestTest, ForbiddenRedirectReturnsTheRedirect)
     EXPECT_EQ(httpRequest(url("/redirect/1"), out.args(a)), "moving on");
     EXPECT_EQ(out.statusText, "302 Found");
     EXPECT_EQ(out.redirectLocation, "/redirect/0");
+}
+
+TEST_F(HttpRequestTest, HeaderBytesThatAreNotGbkCannotSwallowALine)
+{
+    HttpRequestArgs a;
+    a.forbidRedirect = true;
+    Outputs out;
+    httpRequest(url("/respond?status=302&h=X-Odd:%20%C2&h=Location:%20/next&h=X-Gbk:%20%D6%D0"), out.args(a));
+    EXPECT_EQ(out.redirectLocation, "/next");
+    EXPECT_NE(out.returnedHeaders.find("\r\nX-Odd: ?\r\nLocation: /next\r\nX-Gbk: \xD6\xD0\r\n"), std::string::npos);
 }
 
 TEST_F(HttpRequestTest, ErrorStatusStillReturnsTheBody)

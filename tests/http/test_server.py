@@ -17,6 +17,8 @@ Every complete response names its connection in "X-Connection: <n>" (n counts co
   /cut [total, sent]       announces total bytes, sends sent bytes of the body, closes
   /never                   reads the request and never answers
   /empty                   closes without answering
+  /slow [delay]            answers after delay seconds
+  /trickle [count, every]  announces count bytes and sends one every `every` seconds
   /big [size]              size bytes of body
   /manyheaders [n]         n extra header lines
   /gzip                    a gzip-compressed body sent unasked
@@ -31,6 +33,7 @@ import socketserver
 import ssl
 import sys
 import threading
+import time
 from http import HTTPStatus
 from urllib.parse import parse_qs, unquote_to_bytes, urlsplit
 
@@ -189,6 +192,18 @@ class Handler(socketserver.StreamRequestHandler):
             return False
         if path == "/empty":
             return False
+        if path == "/slow":
+            time.sleep(float(params.get("delay", [b"2"])[0]))
+            return self.send(request, 200, [], b"late")
+        if path == "/trickle":
+            count, every = number("count", 10), float(params.get("every", [b"0.25"])[0])
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % count)
+            self.wfile.flush()
+            for _ in range(count):
+                time.sleep(every)
+                self.wfile.write(b"t")
+                self.wfile.flush()
+            return True
         if path == "/big":
             size = number("size", 1 << 20)
             block = bytes(range(1, 256)) * 4096
