@@ -353,6 +353,8 @@ TEST_F(HttpRequestTest, FailuresBeforeAnyResponse)
         {"empty reply", url("/empty"), 0, 712},
         {"redirect loop", url("/loop"), 0, 712},
         {"eleven redirects", url("/redirect/11"), 0, 712},
+        {"redirect to a file address", url("/respond?status=302&h=Location:%20file:///etc/hostname"), 0, 712},
+        {"redirect to another scheme", url("/respond?status=301&h=Location:%20ftp://127.0.0.1/x"), 0, 712},
     };
     for (const auto& c : cases) {
         HttpRequestArgs a;
@@ -487,6 +489,13 @@ TEST_F(HttpRequestTest, CookiesSentAndMerged)
         EXPECT_EQ(out.returnedCookies, c.returned) << c.what;
         EXPECT_EQ(out.sendCookies, c.sentAfter) << c.what;
     }
+    // Merging rewrites the cookies to send even when the caller does not ask for the returned ones.
+    Text sendOnly = "x=0";
+    HttpRequestArgs a;
+    a.sendCookies = &sendOnly;
+    httpRequest(url("/respond?h=Set-Cookie:%20y=1"), a);
+    EXPECT_EQ(sendOnly, "y=1; x=0");
+
     Outputs out;
     out.sendCookies = "sid=42; lang=zh";
     httpRequest(url("/echo"), out.args());
