@@ -130,6 +130,14 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
         pass  # clients that hang up early are expected
 
 
+def exit_with_parent():
+    """Ends the server when the test that started it is gone, even after a crash."""
+    parent = os.getppid()
+    while os.getppid() == parent:
+        time.sleep(0.5)
+    os._exit(0)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--requests", default="")
@@ -142,6 +150,7 @@ def main():
     server.socket = context.wrap_socket(server.socket, server_side=True)
     port = server.server_address[1]
     Handler.site.base = "https://127.0.0.1:%d" % port
+    threading.Thread(target=exit_with_parent, daemon=True).start()
     sys.stdout.write("PORT %d\n" % port)
     sys.stdout.flush()
     server.serve_forever()
