@@ -194,10 +194,8 @@ std::string asGbkLine(const std::string& line)
     return line;
 }
 
-size_t onHeaderLine(char* data, size_t size, size_t count, void* userData)
+size_t readHeaderLine(const char* data, size_t length, Exchange* exchange)
 {
-    auto* exchange = static_cast<Exchange*>(userData);
-    const size_t length = size * count;
     std::string line(data, length);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     if (line.compare(0, 5, "HTTP/") == 0) {
@@ -223,17 +221,31 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* userData)
     return length;
 }
 
-size_t onBodyBytes(char* data, size_t size, size_t count, void* userData)
+size_t onHeaderLine(char* data, size_t size, size_t count, void* userData) noexcept
+{
+    try {
+        return readHeaderLine(data, size * count, static_cast<Exchange*>(userData));
+    } catch (...) {
+        return 0;
+    }
+}
+
+size_t onBodyBytes(char* data, size_t size, size_t count, void* userData) noexcept
 {
     auto* exchange = static_cast<Exchange*>(userData);
     const size_t length = size * count;
-    if (!exchange->bodyReserved) {
-        exchange->bodyReserved = true;
-        curl_off_t expected = -1;
-        curl_easy_getinfo(exchange->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
-        if (expected > 0 && expected <= MaxBodyReserve) exchange->body.reserve(static_cast<size_t>(expected));
+    // No exception may cross libcurl: running out of memory ends the transfer as a failed read.
+    try {
+        if (!exchange->bodyReserved) {
+            exchange->bodyReserved = true;
+            curl_off_t expected = -1;
+            curl_easy_getinfo(exchange->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+            if (expected > 0 && expected <= MaxBodyReserve) exchange->body.reserve(static_cast<size_t>(expected));
+        }
+        exchange->body.append(data, length);
+    } catch (...) {
+        return 0;
     }
-    exchange->body.append(data, length);
     return length;
 }
 
