@@ -72,7 +72,7 @@ void crawlDetails(Host& host, JobTable& table)
     const int rows = table.rowCount();
     for (int i = 1; i <= rows; ++i) {
         crawlDetailRow(host, table, i - 1);
-        if (host.stopRequested()) return logStopped(host);
+        if (crawlStopped(host)) return;
         host.appendLog(log.crawling + text::toText(i) + log.details);
         host.reportProgress(i, rows);
     }

@@ -27,8 +27,10 @@ Text fetchPage(Host& host, const Text& url)
     return page;
 }
 
-void logStopped(Host& host)
+bool crawlStopped(Host& host)
 {
+    if (!host.stopRequested()) return false;
     static const Text stopped = text::fromUtf8("已停止");
     host.appendLog(stopped);
+    return true;
 }

@@ -10,5 +10,5 @@
 
 Text fetchPage(Host& host, const Text& url);
 
-// The log line "已停止" that ends a crawl the host stopped.
-void logStopped(Host& host);
+// True when the host asked the crawl to stop; the crawl's last log line "已停止" is then written.
+bool crawlStopped(Host& host);

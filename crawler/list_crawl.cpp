@@ -98,18 +98,18 @@ void crawlList(Host& host, JobTable& table, const std::string& searchHost)
     RegexMatcher matcher;
 
     const Text first = fetchPage(host, listPageAddress(searchHost, host.keyword(), text::toText(1)));
-    if (host.stopRequested()) return logStopped(host);
+    if (crawlStopped(host)) return;
     matcher.execute(Text(PageCountPattern), first);
     const int pages = text::toInt(matcher.groupText(1, 1));
     host.appendLog(log.pageCount + text::toText(pages) + log.pageUnit);
 
     for (int i = 1; i <= pages; ++i) {
         host.processPendingMessages();
-        if (host.stopRequested()) return logStopped(host);
+        if (crawlStopped(host)) return;
         crawlListPage(host, table, searchHost, text::toText(i));
-        if (host.stopRequested()) return logStopped(host);
+        if (crawlStopped(host)) return;
         host.delayProcessingMessages(ListPageDelayMs);
-        if (host.stopRequested()) return logStopped(host);
+        if (crawlStopped(host)) return;
         const double remaining = static_cast<double>(pages - i) * SecondsPerPage;
         host.appendLog(log.progress + text::toText(i) + log.progressRemaining +
                        text::toText(remaining) + log.seconds);
