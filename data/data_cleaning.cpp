@@ -11,25 +11,27 @@
 #include "text/regex_matcher.h"
 #include "text/text.h"
 
-// Cleaning walks the table in nine passes, each over every row. A pass decides for every row on
-// that row's cells alone, so the rows a pass deletes are marked while it walks and removed in one
-// sweep at its end: the same table as deleting each row at once and examining its index again.
+// Cleaning applies nine passes in order. Every pass decides for a row on that row's own cells
+// alone (as the earlier passes left them), so the nine passes are applied to one row before the
+// next is read: the same table as walking the whole table nine times, with each row fetched and
+// stored once. A row a pass deletes is marked and skips the later passes; the marked rows go in
+// one sweep at the end, the same result as deleting each at once and examining its index again.
 // The whole run is one JobTable batch, so the view is told once when it ends.
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The window gets to process its events whenever this much time has passed since it last did;
-// the clock is read every kRowsBetweenClockReads rows.
+// The window gets to process its events whenever this much time has passed since its last turn
+// began; the clock is read every kRowsBetweenClockReads rows.
 constexpr auto kPumpInterval = std::chrono::milliseconds(8);
 constexpr unsigned kRowsBetweenClockReads = 256;
 
 // Distinct salary texts remembered at most at once.
 constexpr std::size_t kSalaryMemoLimit = 1 << 16;
 
-constexpr int kPassCount = 9;
-constexpr int kProgressPerPass = 1000;
+// Progress is reported every this many rows.
+constexpr int kProgressRows = 65536;
 
 const char* const kUnderSalaryPattern = "(.*?)(千|万)以下/(月|年)";
 const char* const kRangeSalaryPattern = "(.*?)\\-(.*?)(千|万)/(月|年)";
@@ -108,8 +110,8 @@ public:
     // Pumps now; false when the job must stop.
     bool pump()
     {
-        host_.processPendingMessages();
         last_ = Clock::now();
+        host_.processPendingMessages();
         return !host_.stopRequested();
     }
     // Called once per row; pumps when it is time. False when the job must stop.
@@ -126,72 +128,79 @@ private:
     unsigned rows_ = 0;
 };
 
+// One row's cells while the passes work on them.
+struct RowCells {
+    Text cell[JobTable::kColumnCount];
+    bool changed = false;
+
+    Text& operator[](int column) { return cell[column]; }
+    void set(int column, const Text& value)
+    {
+        if (cell[column] == value) return;
+        cell[column] = value;
+        changed = true;
+    }
+};
+
 class Cleaner {
 public:
     Cleaner(Host& host, JobTable& table) : host_(host), table_(table), pacer_(host) {}
 
-    // False when stopped early.
+    // False when stopped early: the rows before the stop are cleaned, the others untouched.
     bool run()
-    {
-        return pass(1, &Cleaner::salary) && pass(2, &Cleaner::companySize) &&
-               pass(3, &Cleaner::companyType) && pass(4, &Cleaner::headcountAndEducation) &&
-               pass(5, &Cleaner::workCity) && pass(6, &Cleaner::experience) &&
-               pass(7, &Cleaner::industry) && pass(8, &Cleaner::headcount) &&
-               pass(9, &Cleaner::jobTitle);
-    }
-
-    const Words& words() const { return w_; }
-
-private:
-    using Rule = bool (Cleaner::*)(int row);  // true: delete the row
-
-    // Applies the rule to every row, then deletes the rows it marked in one sweep. When a stop
-    // is requested mid-pass, the rows marked so far are still deleted, so every row has either
-    // been through this pass or not been touched by it.
-    bool pass(int number, Rule rule)
     {
         if (!pacer_.pump()) return false;
         const int rows = table_.rowCount();
         std::vector<char> doomed;
         bool stopped = false;
+        std::string_view views[JobTable::kColumnCount];
         for (int i = 0; i < rows; ++i) {
             if (!pacer_.tick()) {
                 stopped = true;
                 break;
             }
-            if ((this->*rule)(i)) {
+            for (int c = 0; c < JobTable::kColumnCount; ++c) {
+                const std::string_view v = table_.cellView(i, c);
+                row_[c].assign(v.data(), v.size());
+            }
+            row_.changed = false;
+            if (!cleanRow(row_)) {
                 if (doomed.empty()) doomed.assign(static_cast<std::size_t>(rows), 0);
                 doomed[static_cast<std::size_t>(i)] = 1;
+            } else if (row_.changed) {
+                for (int c = 0; c < JobTable::kColumnCount; ++c) views[c] = row_[c];
+                table_.replaceRow(i, views, JobTable::kColumnCount);
             }
-            if (i % 65536 == 0) {
-                host_.reportProgress((number - 1) * kProgressPerPass +
-                                         static_cast<int>(static_cast<long long>(i) * kProgressPerPass / rows),
-                                     kPassCount * kProgressPerPass);
-            }
+            if (i % kProgressRows == 0) host_.reportProgress(i, rows);
         }
         if (!doomed.empty()) table_.deleteRows(doomed);
         return !stopped;
     }
 
-    // Reads a cell into the scratch text t_ (reusing its buffer).
-    const Text& read(int row, int column)
-    {
-        const std::string_view v = table_.cellView(row, column);
-        t_.assign(v.data(), v.size());
-        return t_;
-    }
+    const Words& words() const { return w_; }
 
-    void write(int row, int column, const Text& value)
+private:
+    // The nine passes in order; false when one of them deletes the row.
+    bool cleanRow(RowCells& r)
     {
-        if (table_.cellView(row, column) != value) table_.setCellText(row, column, value);
+        if (!salary(r)) return false;
+        companySize(r);
+        companyType(r);
+        if (!headcountAndEducation(r)) return false;
+        workCity(r);
+        experience(r);
+        industry(r);
+        headcount(r);
+        jobTitle(r);
+        return true;
     }
 
     // Pass 1: the salary becomes one monthly figure in yuan; a row without one is deleted.
-    bool salary(int row)
+    bool salary(RowCells& r)
     {
-        const Text& t = read(row, JobColumn::salary);
+        const Text& t = r[JobColumn::salary];
         bool zero = false;
-        if (isWrittenNumber(t, &zero)) return zero;
+        if (isWrittenNumber(t, &zero)) return !zero;
 
         // The same salary texts come back again and again (6-8千/月 and the like); each distinct
         // one is worked out once per run.
@@ -201,9 +210,9 @@ private:
             if (salaries_.size() >= kSalaryMemoLimit) salaries_.clear();
             known = salaries_.emplace(t, std::move(figure)).first;
         }
-        if (known->second.empty()) return true;
-        write(row, JobColumn::salary, known->second);
-        return false;
+        if (known->second.empty()) return false;
+        r.set(JobColumn::salary, known->second);
+        return true;
     }
 
     // The text form of the monthly salary a salary text stands for; "" when it gives 0.
@@ -230,43 +239,39 @@ private:
     }
 
     // Pass 2: a missing company size gets the default.
-    bool companySize(int row)
+    void companySize(RowCells& r)
     {
-        if (table_.cellView(row, JobColumn::companySize).empty())
-            table_.setCellText(row, JobColumn::companySize, w_.defaultCompanySize);
-        return false;
+        if (r[JobColumn::companySize].empty()) r.set(JobColumn::companySize, w_.defaultCompanySize);
     }
 
     // Pass 3: a missing company type gets the default.
-    bool companyType(int row)
+    void companyType(RowCells& r)
     {
-        if (table_.cellView(row, JobColumn::companyType).empty())
-            table_.setCellText(row, JobColumn::companyType, w_.defaultCompanyType);
-        return false;
+        if (r[JobColumn::companyType].empty()) r.set(JobColumn::companyType, w_.defaultCompanyType);
     }
 
     // Pass 4: rows without a usable headcount or education go.
-    bool headcountAndEducation(int row)
+    bool headcountAndEducation(RowCells& r)
     {
-        if (table_.cellView(row, JobColumn::headcount).empty()) return true;
-        if (table_.cellView(row, JobColumn::education).empty()) return true;
-        if (contains(read(row, JobColumn::education), w_.recruit)) return true;
-        return contains(read(row, JobColumn::headcount), w_.several);
+        const Text& headcount = r[JobColumn::headcount];
+        const Text& education = r[JobColumn::education];
+        if (headcount.empty() || education.empty()) return false;
+        if (contains(education, w_.recruit)) return false;
+        return !contains(headcount, w_.several);
     }
 
     // Pass 5: the city without its district.
-    bool workCity(int row)
+    void workCity(RowCells& r)
     {
-        const Text& t = read(row, JobColumn::workCity);
-        if (contains(t, w_.hyphen)) write(row, JobColumn::workCity, text::textBefore(t, w_.hyphen));
-        return false;
+        const Text& t = r[JobColumn::workCity];
+        if (contains(t, w_.hyphen)) r.set(JobColumn::workCity, text::textBefore(t, w_.hyphen));
     }
 
     // Pass 6: the years of experience, a range becoming its middle.
-    bool experience(int row)
+    void experience(RowCells& r)
     {
-        Text t = read(row, JobColumn::experience);
-        if (isWrittenNumber(t)) return false;
+        Text t = r[JobColumn::experience];
+        if (isWrittenNumber(t)) return;
         if (t.empty() || t == w_.noExperience) t = w_.zeroYears;
         t = text::textBefore(t, w_.year);
         if (contains(t, w_.hyphen)) {
@@ -274,42 +279,30 @@ private:
             const int hi = text::toInt(text::textAfter(t, w_.hyphen));
             t = text::toText((static_cast<double>(lo) + static_cast<double>(hi)) / 2);
         }
-        write(row, JobColumn::experience, t);
-        return false;
+        r.set(JobColumn::experience, t);
     }
 
     // Pass 7: the industry's first name; each cut is of the cell as it was, the last one wins.
-    bool industry(int row)
+    void industry(RowCells& r)
     {
-        const Text& t = read(row, JobColumn::industry);
-        const Text* result = nullptr;
-        Text cut;
-        if (t.empty()) result = &w_.defaultIndustry;
-        if (contains(t, w_.slash)) {
-            cut = text::textBefore(t, w_.slash);
-            result = &cut;
-        }
-        if (contains(t, w_.paren)) {
-            cut = text::textBefore(t, w_.paren);
-            result = &cut;
-        }
-        if (result) write(row, JobColumn::industry, *result);
-        return false;
+        const Text t = r[JobColumn::industry];
+        if (t.empty()) r.set(JobColumn::industry, w_.defaultIndustry);
+        if (contains(t, w_.slash)) r.set(JobColumn::industry, text::textBefore(t, w_.slash));
+        if (contains(t, w_.paren)) r.set(JobColumn::industry, text::textBefore(t, w_.paren));
     }
 
     // Pass 8: the number between 招 and 人.
-    bool headcount(int row)
+    void headcount(RowCells& r)
     {
-        const Text& t = read(row, JobColumn::headcount);
-        if (contains(t, w_.person)) write(row, JobColumn::headcount, text::textBetween(t, w_.recruit, w_.person));
-        return false;
+        const Text& t = r[JobColumn::headcount];
+        if (contains(t, w_.person)) r.set(JobColumn::headcount, text::textBetween(t, w_.recruit, w_.person));
     }
 
     // Pass 9: the job title's core. Every rule tests the title as it was; the last one that
     // applies decides.
-    bool jobTitle(int row)
+    void jobTitle(RowCells& r)
     {
-        const Text& t = read(row, JobColumn::jobTitle);
+        const Text& t = r[JobColumn::jobTitle];
         bool applied = false;
         Text result;
         auto cutBefore = [&](const Text& marker, const Text& suffix) {
@@ -329,8 +322,7 @@ private:
             if (!cutBefore(w_.star, none)) cutBefore(w_.space, none);
         }
         cutBefore(w_.backslash, none);
-        if (applied) write(row, JobColumn::jobTitle, result);
-        return false;
+        if (applied) r.set(JobColumn::jobTitle, result);
     }
 
     Host& host_;
@@ -339,7 +331,7 @@ private:
     Words w_;
     RegexMatcher matcher_;
     std::unordered_map<Text, Text> salaries_;
-    Text t_;
+    RowCells row_;
 };
 
 }  // namespace

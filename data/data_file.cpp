@@ -51,19 +51,84 @@ Text serializeJobTable(const JobTable& table)
     return out;
 }
 
+namespace {
+
+// Reads a data-file text into rows in one pass. Reading it is splitting the text by the row
+// terminator and each row's text by the cell terminator, where a terminator only counts when it
+// starts on a character boundary: a byte of 0x80 or more leads a two-byte character and so
+// hides the byte after it. Both terminators start with "<" and hold no other "<", so they never
+// overlap, and a boundary of the whole text is a boundary of the row text it lies in: one scan
+// for "<" on boundaries finds exactly what the two splits find.
+//
+// The scan jumps from "<" to "<" (memchr) and decides whether a "<" starts a character by
+// counting the run of high bytes right before it: the byte after any ASCII byte starts a
+// character, so the "<" does exactly when that run has an even length.
+class DataFileReader {
+public:
+    DataFileReader(JobTable& table, std::string_view text) : table_(table), text_(text) {}
+
+    void read()
+    {
+        const std::string_view rowEnd(RowTerminator);
+        const std::string_view cellEnd(CellTerminator);
+        const char* const p = text_.data();
+        const std::size_t n = text_.size();
+        std::size_t pos = 0;  // a character boundary: everything before it is decided
+        while (pos < n) {
+            const void* hit = std::memchr(p + pos, '<', n - pos);
+            if (!hit) break;
+            const std::size_t q = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
+            std::size_t k = q;
+            while (k > pos && static_cast<unsigned char>(p[k - 1]) >= 0x80) --k;
+            if ((q - k) % 2 != 0) {  // the "<" is the second byte of a character
+                pos = q + 1;
+                continue;
+            }
+            if (text_.compare(q, rowEnd.size(), rowEnd) == 0) {
+                endRow(q);
+                pos = rowStart_ = cellStart_ = q + rowEnd.size();
+            } else if (text_.compare(q, cellEnd.size(), cellEnd) == 0) {
+                addCell(q);
+                pos = cellStart_ = q + cellEnd.size();
+            } else {
+                pos = q + 1;
+            }
+        }
+        // Text after the last row terminator is a row of its own; nothing after it is none.
+        if (rowStart_ < n) endRow(n);
+    }
+
+private:
+    void addCell(std::size_t end)
+    {
+        // Parts beyond the last column are ignored.
+        if (cells_.size() < static_cast<std::size_t>(JobTable::kColumnCount))
+            cells_.push_back(text_.substr(cellStart_, end - cellStart_));
+    }
+
+    void endRow(std::size_t end)
+    {
+        // The part after the row's last cell terminator counts only when it is not empty (and an
+        // empty row text has no parts at all); missing cells stay empty.
+        if (cellStart_ < end) addCell(end);
+        table_.appendRow(cells_);
+        cells_.clear();
+    }
+
+    JobTable& table_;
+    std::string_view text_;
+    std::vector<std::string_view> cells_;
+    std::size_t rowStart_ = 0;
+    std::size_t cellStart_ = 0;
+};
+
+}  // namespace
+
 void fillJobTable(JobTable& table, const Text& fileText)
 {
-    const std::vector<std::string_view> rowTexts = text::splitViews(fileText, RowTerminator);
     JobTable::Batch batch(table);
     table.deleteAllRows();
-    table.reserve(static_cast<int>(rowTexts.size()));
-    std::vector<std::string_view> cells;
-    for (std::string_view rowText : rowTexts) {
-        cells = text::splitViews(rowText, CellTerminator);
-        // Parts beyond the last column are ignored; missing ones leave their cells empty.
-        if (cells.size() > static_cast<std::size_t>(JobTable::kColumnCount)) cells.resize(JobTable::kColumnCount);
-        table.appendRow(cells);
-    }
+    DataFileReader(table, fileText).read();
 }
 
 void saveDataFile(Host& host, const JobTable& table)

@@ -68,8 +68,8 @@ Bytes readWholeFile(const std::string& path)
         ::close(fd);
         return Bytes();
     }
-    std::size_t size = static_cast<std::size_t>(st.st_size);
-    bytes.resize(size);
+    // One byte more than the file holds, so that reaching its end needs no growth.
+    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t got = 0;
     for (;;) {
         if (got == bytes.size()) bytes.resize(bytes.size() + bytes.size() / 2 + 65536);  // file grew

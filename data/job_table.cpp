@@ -82,6 +82,13 @@ int JobTable::appendRow(const std::vector<std::string_view>& cells)
     return row;
 }
 
+void JobTable::replaceRow(int row, const std::string_view* cells, int count)
+{
+    if (row < 0 || row >= rowCount()) return;
+    rows_[row] = makeBlock(cells, count);
+    notifyCellsChanged(row);
+}
+
 void JobTable::setCellText(int row, int column, std::string_view text)
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kColumnCount) return;

@@ -63,6 +63,9 @@ public:
     int insertRow();
     // Appends one row with the given cells (missing ones empty, extra ones ignored).
     int appendRow(const std::vector<std::string_view>& cells);
+    // Replaces every cell of a row at once (missing ones empty, extra ones ignored); a missing
+    // row is ignored. The cells may point into that row.
+    void replaceRow(int row, const std::string_view* cells, int count);
     // Sets one cell; a missing row or column is ignored.
     void setCellText(int row, int column, std::string_view text);
     // The whole text; "" for a missing row or column.

@@ -157,8 +157,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, FillJobTable, testing::ValuesIn(kFillCases),
 TEST(DataFile, FillAgreesWithSplittingTwiceOnArbitraryBytes)
 {
     std::mt19937 random(11);
-    const std::vector<std::string> pieces = {kCell, kRow, "a", "\x81", "\xb0\xa1", "<", "<?", "\r\n", "", "x"};
-    for (int round = 0; round < 300; ++round) {
+    const std::vector<std::string> pieces = {kCell, kRow, "a", "\x81", "\xb0\xa1", "<", "<?", "\r\n", "", "x", "\xff\xff\xff", "<?h.#", "nr.#p>"};
+    for (int round = 0; round < 3000; ++round) {
         std::string t;
         const int n = static_cast<int>(random() % 30);
         for (int i = 0; i < n; ++i) t += pieces[random() % pieces.size()];

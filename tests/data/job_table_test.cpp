@@ -101,6 +101,29 @@ TEST(JobTable, SetCellTextFromAnotherCellOfTheSameRow)
     EXPECT_EQ(table.cellText(0, 1), "123");
 }
 
+TEST(JobTable, ReplaceRowSetsEveryCellAtOnce)
+{
+    JobTable table;
+    fillNumbered(table, 3);
+    RecordingListener listener;
+    table.setListener(&listener);
+    const std::string_view cells[] = {"a", "", "c"};
+    table.replaceRow(1, cells, 3);
+    table.replaceRow(3, cells, 3);  // missing row: ignored
+    EXPECT_EQ(table.rowCount(), 3);
+    EXPECT_EQ(table.cellText(1, 0), "a");
+    EXPECT_EQ(table.cellText(1, 1), "");
+    EXPECT_EQ(table.cellText(1, 2), "c");
+    for (int c = 3; c < 13; ++c) EXPECT_EQ(table.cellText(1, c), "") << c;
+    EXPECT_EQ(table.cellText(2, 0), "r2c0");
+    // Cells taken from the row itself.
+    const std::string_view own[] = {table.cellView(2, 12), table.cellView(2, 0)};
+    table.replaceRow(2, own, 2);
+    EXPECT_EQ(table.cellText(2, 0), "r2c12");
+    EXPECT_EQ(table.cellText(2, 1), "r2c0");
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"changed 1 1", "changed 2 2"}));
+}
+
 TEST(JobTable, MissingRowsAndColumnsAreIgnored)
 {
     JobTable table;
