@@ -84,14 +84,14 @@ Text decodeResponseText(const Bytes& body, MessagePump* pump)
 {
     Text result = text::bytesToText(body);
     RegexMatcher matcher;
-    if (matcher.execute(MetaCharsetPattern, text::left(result, MetaSearchWindow))) {
-        const Text charset = matcher.groupText(1, 1);
-        bool alreadyGbk = charset.empty();
-        for (const Text& name : GbkNames) alreadyGbk = alreadyGbk || charset == name;
-        if (!alreadyGbk) {
-            Text converted;
-            if (convertToGbk(body, charset, converted)) result = converted;
-        }
+    // A pattern run that fails (its match limit, say) leaves the page as it came.
+    if (!matcher.execute(MetaCharsetPattern, text::left(result, MetaSearchWindow))) return result;
+    const Text charset = matcher.groupText(1, 1);
+    bool alreadyGbk = charset.empty();
+    for (const Text& name : GbkNames) alreadyGbk = alreadyGbk || charset == name;
+    if (!alreadyGbk) {
+        Text converted;
+        if (convertToGbk(body, charset, converted)) result = converted;
     }
     if (pump) pump->processPendingMessages();
     return result;
