@@ -35,6 +35,8 @@ const char* const AllowedProtocols = "http,https";
 const curl_off_t MaxBodyReserve = 64 * 1024 * 1024;
 
 const char* const Verbs[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT"};
+const int VerbCount = static_cast<int>(sizeof Verbs / sizeof Verbs[0]);
+const int GetMethod = 0;
 const int PostMethod = 1;
 const int HeadMethod = 2;
 
@@ -344,8 +346,9 @@ bool Engine::setTimeouts(CURL* easy)
 
 bool Engine::setRequestOptions(CURL* easy)
 {
-    const int method = args_.method;
-    const char* verb = method >= 0 && method < static_cast<int>(sizeof Verbs / sizeof Verbs[0]) ? Verbs[method] : Verbs[0];
+    // Any index outside the table is sent as GET.
+    const int method = args_.method >= 0 && args_.method < VerbCount ? args_.method : GetMethod;
+    const char* verb = Verbs[method];
     bool ok = set(easy, CURLOPT_PROTOCOLS_STR, AllowedProtocols) &&
               set(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) &&
               set(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L) &&
@@ -360,7 +363,7 @@ bool Engine::setRequestOptions(CURL* easy)
         if (ok && method != PostMethod) ok = set(easy, CURLOPT_CUSTOMREQUEST, verb);
         return ok;
     }
-    if (verb != Verbs[0]) return set(easy, CURLOPT_CUSTOMREQUEST, verb);
+    if (method != GetMethod) return set(easy, CURLOPT_CUSTOMREQUEST, verb);
     return set(easy, CURLOPT_HTTPGET, 1L);
 }
 
