@@ -326,6 +326,9 @@ bool set(CURL* easy, CURLoption option, T value)
 
 bool Engine::setSessionOptions(CURL* easy)
 {
+    // A request abandoned (or timed out) while the name is still being resolved returns at once
+    // instead of waiting for the resolver thread to finish; the thread ends on its own.
+    set(easy, CURLOPT_QUICK_EXIT, 1L);
     bool ok = set(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
     // An empty proxy name keeps libcurl from reading http_proxy and its kind.
     ok = ok && set(easy, CURLOPT_PROXY, args_.proxy.c_str());
