@@ -79,6 +79,34 @@ void appendField(Text& out, std::string_view cell)
 
 }  // namespace
 
+namespace {
+
+// Pieces of this size go to the file while exporting.
+constexpr std::size_t kWriteChunkBytes = 1 << 20;
+
+// The header line with its line break.
+void appendHeader(const JobTable& table, Text& out)
+{
+    for (int c = 0; c < table.columnCount(); ++c) {
+        if (c > 0) out += kSeparator;
+        out += JobTable::columnTitle(c);
+    }
+    out += kLineBreak;
+}
+
+// Row r's line, preceded by the line break that ends the line before it (the last row has
+// none after it).
+void appendRow(const JobTable& table, int r, Text& out)
+{
+    if (r > 0) out += kLineBreak;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        if (c > 0) out += kSeparator;
+        appendField(out, table.cellView(r, c));
+    }
+}
+
+}  // namespace
+
 Text buildCsvText(const JobTable& table)
 {
     const int columns = table.columnCount();
@@ -92,19 +120,8 @@ Text buildCsvText(const JobTable& table)
     }
     Text out;
     out.reserve(estimate + estimate / 64);
-
-    for (int c = 0; c < columns; ++c) {
-        if (c > 0) out += kSeparator;
-        out += JobTable::columnTitle(c);
-    }
-    out += kLineBreak;
-    for (int r = 0; r < rows; ++r) {
-        if (r > 0) out += kLineBreak;
-        for (int c = 0; c < columns; ++c) {
-            if (c > 0) out += kSeparator;
-            appendField(out, table.cellView(r, c));
-        }
-    }
+    appendHeader(table, out);
+    for (int r = 0; r < rows; ++r) appendRow(table, r, out);
     return out;
 }
 
@@ -115,6 +132,15 @@ void exportCsv(Host& host, const JobTable& table)
     dialog.defaultExtension = kCsvExtension;
     dialog.filter = text::fromUtf8(kCsvFilter);
     if (!host.openFileDialog()) return;
-    // The outcome is not reported; a failed write leaves any earlier file as it was.
-    writeWholeFile(dialog.fileName, buildCsvText(table));
+    // The bytes of buildCsvText, handed to the file a piece at a time. The outcome is not
+    // reported; a failed write leaves any earlier file as it was.
+    int row = -1;  // -1: the header line
+    writeWholeFile(dialog.fileName, [&table, &row](Bytes& out) {
+        if (row < 0) {
+            appendHeader(table, out);
+            row = 0;
+        }
+        while (row < table.rowCount() && out.size() < kWriteChunkBytes) appendRow(table, row++, out);
+        return row < table.rowCount();
+    });
 }

@@ -20,34 +20,37 @@ const char* const kDataFileExtension = ".txt";
 
 }  // namespace
 
-Text serializeJobTable(const JobTable& table)
+namespace {
+
+// Pieces of this size go to the file while saving.
+constexpr std::size_t kWriteChunkBytes = 1 << 20;
+
+void appendRowText(const JobTable& table, int row, Text& out)
 {
     const std::string_view cellEnd(CellTerminator);
-    const std::string_view rowEnd(RowTerminator);
+    for (int c = 0; c < table.columnCount(); ++c) {
+        const std::string_view cell = table.cellView(row, c);
+        out.append(cell.data(), cell.size());
+        out.append(cellEnd.data(), cellEnd.size());
+    }
+    out.append(RowTerminator);
+}
+
+}  // namespace
+
+Text serializeJobTable(const JobTable& table)
+{
     const int rows = table.rowCount();
     const int columns = table.columnCount();
-
     std::size_t size = 0;
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) size += table.cellView(r, c).size();
     }
-    size += static_cast<std::size_t>(rows) * (static_cast<std::size_t>(columns) * cellEnd.size() + rowEnd.size());
-
+    size += static_cast<std::size_t>(rows) *
+            (static_cast<std::size_t>(columns) * std::strlen(CellTerminator) + std::strlen(RowTerminator));
     Text out;
-    out.resize(size);
-    char* p = out.empty() ? nullptr : &out[0];
-    auto put = [&p](std::string_view piece) {
-        if (piece.empty()) return;
-        std::memcpy(p, piece.data(), piece.size());
-        p += piece.size();
-    };
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            put(table.cellView(r, c));
-            put(cellEnd);
-        }
-        put(rowEnd);
-    }
+    out.reserve(size);
+    for (int r = 0; r < rows; ++r) appendRowText(table, r, out);
     return out;
 }
 
@@ -141,8 +144,12 @@ void saveDataFile(Host& host, const JobTable& table)
         return;
     }
     const std::string path = host.dataDirectory() + "/" + text::toUtf8(typed) + kDataFileExtension;
-    // A Text already is its bytes: no conversion copy of a large table.
-    const bool written = writeWholeFile(path, serializeJobTable(table));
+    // The same bytes as serializeJobTable, handed to the file a piece at a time.
+    int row = 0;
+    const bool written = writeWholeFile(path, [&table, &row](Bytes& out) {
+        while (row < table.rowCount() && out.size() < kWriteChunkBytes) appendRowText(table, row++, out);
+        return row < table.rowCount();
+    });
     host.messageBox(text::fromUtf8(written ? kSaved : kSaveFailed));
 }
 

@@ -54,6 +54,10 @@ void syncDirectory(const std::string& dir)
     ::close(fd);
 }
 
+// Writes the bytes (whole, or else as produce gives them) to a temporary file beside the
+// target, makes them durable and renames the file over the target.
+bool writeTo(const std::string& path, const std::function<bool(Bytes& out)>& produce, const Bytes* whole);
+
 }  // namespace
 
 Bytes readWholeFile(const std::string& path)
@@ -89,6 +93,19 @@ Bytes readWholeFile(const std::string& path)
 
 bool writeWholeFile(const std::string& path, const Bytes& bytes)
 {
+    return writeTo(path, nullptr, &bytes);
+}
+
+bool writeWholeFile(const std::string& path, const std::function<bool(Bytes& out)>& produce)
+{
+    if (!produce) return false;
+    return writeTo(path, produce, nullptr);
+}
+
+namespace {
+
+bool writeTo(const std::string& path, const std::function<bool(Bytes& out)>& produce, const Bytes* whole)
+{
     if (path.empty()) return false;
 
     // Write through a symbolic link to the file it names, as opening the link would.
@@ -115,7 +132,17 @@ bool writeWholeFile(const std::string& path, const Bytes& bytes)
     const int fd = ::mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) return false;
 
-    bool ok = writeAll(fd, bytes.data(), bytes.size());
+    bool ok = true;
+    if (whole) {
+        ok = writeAll(fd, whole->data(), whole->size());
+    } else {
+        Bytes piece;
+        for (bool more = true; ok && more;) {
+            piece.clear();
+            more = produce(piece);
+            ok = writeAll(fd, piece.data(), piece.size());
+        }
+    }
     ok = ok && ::fchmod(fd, mode) == 0;
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
@@ -127,3 +154,5 @@ bool writeWholeFile(const std::string& path, const Bytes& bytes)
     syncDirectory(dir);
     return true;
 }
+
+}  // namespace

@@ -104,6 +104,20 @@ TEST(CsvExport, SetsUpTheDialogAndWritesTheChosenFile)
     EXPECT_EQ(readFile(path), buildCsvText(table));
 }
 
+TEST(CsvExport, LargeTableIsWrittenAsBuilt)
+{
+    ScratchDir dir;
+    JobTable table;
+    std::string longCell;
+    while (longCell.size() < 3 * 1024 * 1024) longCell += gbk("描述,\"引用\"\r\n");
+    addRow(table, {longCell, "=x"});
+    for (int r = 0; r < 20000; ++r) addRow(table, {std::to_string(r), "a,b", "-5"});
+    FakeHost host;
+    host.dialogAnswers.push_back(dir.path() + "/big.csv");
+    exportCsv(host, table);
+    EXPECT_EQ(readFile(dir.path() + "/big.csv"), buildCsvText(table));
+}
+
 TEST(CsvExport, CancelWritesNothing)
 {
     ScratchDir dir;

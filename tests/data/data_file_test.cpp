@@ -365,12 +365,15 @@ TEST_F(DataFileJobs, MegabyteCellsRoundTrip)
     for (int i = 0; cell.size() < 1024 * 1024; ++i) cell += gbk("岗位描述") + std::to_string(i) + "\r\n";
     big.setCellText(row, 0, cell);
     big.setCellText(row, 12, cell);
+    for (int r = 0; r < 3000; ++r) addRow(big, {"03-15", "7000", "", std::to_string(r)});
     host.inputAnswers.push_back("big");
     saveDataFile(host, big);
+    EXPECT_EQ(readFile(dataPath("big.txt")), serializeJobTable(big));
     JobTable loaded;
     loadChosenDataFile(loaded, host.dataDir, "big.txt");
-    ASSERT_EQ(loaded.rowCount(), 1);
+    ASSERT_EQ(loaded.rowCount(), 3001);
     EXPECT_EQ(loaded.cellText(0, 0), cell);
+    EXPECT_EQ(loaded.cellText(3000, 3), "2999");
     EXPECT_EQ(loaded.cellText(0, 12), cell);
 }
 

@@ -27,6 +27,24 @@ TEST(FileIo, WriteThenReadGivesAllBytes)
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"f.bin"}));
 }
 
+TEST(FileIo, PiecesAreWrittenInOrder)
+{
+    ScratchDir dir;
+    const std::string path = dir.path() + "/pieces.txt";
+    int calls = 0;
+    ASSERT_TRUE(writeWholeFile(path, [&calls](Bytes& out) {
+        EXPECT_TRUE(out.empty());
+        out = "piece" + std::to_string(calls) + ";";
+        return ++calls < 3;
+    }));
+    EXPECT_EQ(readFile(path), "piece0;piece1;piece2;");
+    ASSERT_TRUE(writeWholeFile(path, [](Bytes&) { return false; }));
+    EXPECT_EQ(readFile(path), "");
+    EXPECT_FALSE(writeWholeFile(path, std::function<bool(Bytes&)>()));
+    EXPECT_FALSE(writeWholeFile("", [](Bytes&) { return false; }));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"pieces.txt"}));
+}
+
 TEST(FileIo, ReadOfWhatIsNoReadableFileGivesNothing)
 {
     ScratchDir dir;
