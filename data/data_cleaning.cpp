@@ -23,9 +23,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The window gets to process its events whenever this much time has passed since its last turn
-// began; the clock is read every kRowsBetweenClockReads rows.
+// began; the clock is read after every kRowsBetweenClockReads rows, or sooner when the rows hold
+// kBytesBetweenClockReads bytes (rows with huge cells take longer).
 constexpr auto kPumpInterval = std::chrono::milliseconds(8);
 constexpr unsigned kRowsBetweenClockReads = 256;
+constexpr std::size_t kBytesBetweenClockReads = 64 * 1024;
 
 // Distinct salary texts remembered at most at once.
 constexpr std::size_t kSalaryMemoLimit = 1 << 16;
@@ -114,10 +116,14 @@ public:
         host_.processPendingMessages();
         return !host_.stopRequested();
     }
-    // Called once per row; pumps when it is time. False when the job must stop.
-    bool tick()
+    // Called after each row of the given size; pumps when it is time. False when the job must
+    // stop.
+    bool tick(std::size_t rowBytes)
     {
-        if (++rows_ % kRowsBetweenClockReads != 0) return true;
+        bytes_ += rowBytes;
+        if (++rows_ < kRowsBetweenClockReads && bytes_ < kBytesBetweenClockReads) return true;
+        rows_ = 0;
+        bytes_ = 0;
         if (Clock::now() - last_ < kPumpInterval) return true;
         return pump();
     }
@@ -126,6 +132,7 @@ private:
     Host& host_;
     Clock::time_point last_ = Clock::now();
     unsigned rows_ = 0;
+    std::size_t bytes_ = 0;
 };
 
 // One row's cells while the passes work on them.
@@ -154,14 +161,17 @@ public:
         std::vector<char> doomed;
         bool stopped = false;
         std::string_view views[JobTable::kColumnCount];
+        std::size_t lastRowBytes = 0;
         for (int i = 0; i < rows; ++i) {
-            if (!pacer_.tick()) {
+            if (i > 0 && !pacer_.tick(lastRowBytes)) {
                 stopped = true;
                 break;
             }
+            lastRowBytes = 0;
             for (int c = 0; c < JobTable::kColumnCount; ++c) {
                 const std::string_view v = table_.cellView(i, c);
                 row_[c].assign(v.data(), v.size());
+                lastRowBytes += v.size();
             }
             row_.changed = false;
             if (!cleanRow(row_)) {

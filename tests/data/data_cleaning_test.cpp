@@ -289,7 +289,7 @@ TEST(DataCleaning, LetsTheWindowWorkDuringTheRun)
 TEST(DataCleaning, StopMidRunLeavesCleanedAndUntouchedRowsOnly)
 {
     // The window's first turn takes a while, so it gets its second turn at the next look at the
-    // clock (after 256 rows), where the stop is requested. The rows before are cleaned (the even
+    // clock (after 256 small rows), where the stop is requested. The rows before are cleaned (the even
     // ones deleted), the rows after are as they were, and nothing is logged.
     const int rows = 1000;
     JobTable table;
@@ -306,7 +306,7 @@ TEST(DataCleaning, StopMidRunLeavesCleanedAndUntouchedRowsOnly)
     cleanJobTable(host, table);
     EXPECT_EQ(host.pumped, 2);
     EXPECT_TRUE(host.log.empty());
-    const int firstRaw = 255;                          // rows 0..254 were cleaned
+    const int firstRaw = 256;                          // rows 0..255 were cleaned
     const int deleted = (firstRaw + 1) / 2;            // the even ones among them
     const int cleaned = firstRaw - deleted;
     ASSERT_EQ(table.rowCount(), rows - deleted);
@@ -324,6 +324,24 @@ TEST(DataCleaning, StopMidRunLeavesCleanedAndUntouchedRowsOnly)
             EXPECT_EQ(row, raw) << id;
         }
     }
+}
+
+TEST(DataCleaning, RowsWithHugeCellsLetTheWindowWorkSooner)
+{
+    // Rows of 100 KB: the clock is read after each, so the stop comes after the first row.
+    JobTable table;
+    const std::string huge(100 * 1024, 'x');
+    for (int i = 0; i < 5; ++i) addRow(table, goodRow(huge));
+    FakeHost host;
+    host.onPump = [](FakeHost& h) {
+        if (h.pumped == 1) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (h.pumped == 2) h.stop = true;
+    };
+    cleanJobTable(host, table);
+    EXPECT_EQ(host.pumped, 2);
+    ASSERT_EQ(table.rowCount(), 5);
+    EXPECT_EQ(text::toUtf8(table.cellText(0, JobColumn::salary)), "7000");
+    for (int r = 1; r < 5; ++r) EXPECT_EQ(rowUtf8(table, r), goodRow(huge)) << r;
 }
 
 TEST(DataCleaning, StopBeforeAnythingLeavesTheTableAlone)
