@@ -62,7 +62,7 @@ bool writeTo(const std::string& path, const std::function<bool(Bytes& out)>& pro
 
 Bytes readWholeFile(const std::string& path)
 {
-    if (path.empty()) return Bytes();
+    if (path.empty() || path.find('\0') != std::string::npos) return Bytes();
     // Non-blocking open: a FIFO or device put where a file was expected must not hang the job.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Bytes();
@@ -106,7 +106,8 @@ namespace {
 
 bool writeTo(const std::string& path, const std::function<bool(Bytes& out)>& produce, const Bytes* whole)
 {
-    if (path.empty()) return false;
+    // A zero byte would cut the path short and write somewhere else.
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
 
     // Write through a symbolic link to the file it names, as opening the link would.
     std::string target = path;

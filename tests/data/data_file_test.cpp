@@ -258,7 +258,8 @@ INSTANTIATE_TEST_SUITE_P(Names, SaveRefused,
                          testing::Values(FailedNameCase{"Empty", ""}, FailedNameCase{"MissingFolder", "missing/abc"},
                                          FailedNameCase{"EndsInSlash", "sub/"},
                                          FailedNameCase{"ThreeHundredCharacters", std::string(300, 'n')},
-                                         FailedNameCase{"TooLongInGbk", repeat(gbk("岗"), 100)}),
+                                         FailedNameCase{"TooLongInGbk", repeat(gbk("岗"), 100)},
+                                         FailedNameCase{"ZeroByte", std::string("sub\0x", 5)}),
                          [](const testing::TestParamInfo<FailedNameCase>& info) { return info.param.name; });
 
 TEST_F(DataFileJobs, NameOfAFolderFailsAndLeavesIt)

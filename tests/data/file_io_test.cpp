@@ -50,7 +50,9 @@ TEST(FileIo, ReadOfWhatIsNoReadableFileGivesNothing)
     ScratchDir dir;
     mkdir((dir.path() + "/sub").c_str(), 0755);
     mkfifo((dir.path() + "/fifo").c_str(), 0644);  // must not block
-    for (const std::string& path : {std::string(), dir.path() + "/missing", dir.path() + "/sub", dir.path() + "/fifo"})
+    writeFile(dir.path() + "/f", "bytes");
+    for (const std::string& path : {std::string(), dir.path() + "/missing", dir.path() + "/sub", dir.path() + "/fifo",
+                                    dir.path() + "/f" + std::string(1, '\0') + "x"})
         EXPECT_EQ(readWholeFile(path), "") << path;
 }
 
@@ -66,6 +68,7 @@ TEST(FileIo, WriteRefusesWhatItCannotDoAndLeavesNoTrace)
         dir.path() + "/sub",                   // a directory is not replaced
         dir.path() + "/sub/",                  // no file name
         dir.path() + "/" + std::string(256, 'n'),  // name too long
+        dir.path() + "/sub" + std::string(1, '\0') + "x",  // a zero byte would cut the path
     };
     for (const std::string& path : paths) EXPECT_FALSE(writeWholeFile(path, "data")) << path;
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"plain", "sub"}));
