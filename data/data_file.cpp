@@ -18,10 +18,6 @@ const char* const kSaved = "保存成功";
 const char* const kSaveFailed = "保存失败";
 const char* const kDataFileExtension = ".txt";
 
-}  // namespace
-
-namespace {
-
 // Pieces of this size go to the file while saving.
 constexpr std::size_t kWriteChunkBytes = 1 << 20;
 
