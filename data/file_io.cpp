@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -15,6 +16,8 @@ namespace {
 // most this many bytes of the target's name so that its own name stays short enough.
 constexpr std::size_t kTempNameKeep = 64;
 constexpr mode_t kNewFileMode = 0666;  // before the umask, as for any newly created file
+// Pieces handed out by readFileInPieces.
+constexpr std::size_t kReadPieceBytes = 4 << 20;
 
 bool writeAll(int fd, const char* data, std::size_t size)
 {
@@ -58,20 +61,48 @@ void syncDirectory(const std::string& dir)
 // target, makes them durable and renames the file over the target.
 bool writeTo(const std::string& path, const std::function<bool(Bytes& out)>& produce, const Bytes* whole);
 
+// Opens a plain file for reading; -1 when it cannot. Non-blocking, so that a FIFO or device
+// put where a file was expected never hangs the job (such files are refused anyway).
+int openPlainFile(const std::string& path, struct stat& st)
+{
+    if (path.empty() || path.find('\0') != std::string::npos) return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
+
+bool readFileInPieces(const std::string& path, const std::function<bool(std::string_view piece)>& take)
+{
+    struct stat st;
+    const int fd = openPlainFile(path, st);
+    if (fd < 0) return false;
+    std::unique_ptr<char[]> buffer(new char[kReadPieceBytes]);
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.get(), kReadPieceBytes);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        if (n == 0 || !take(std::string_view(buffer.get(), static_cast<std::size_t>(n)))) break;
+    }
+    ::close(fd);
+    return ok;
+}
 
 Bytes readWholeFile(const std::string& path)
 {
-    if (path.empty() || path.find('\0') != std::string::npos) return Bytes();
-    // Non-blocking open: a FIFO or device put where a file was expected must not hang the job.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    const int fd = openPlainFile(path, st);
     if (fd < 0) return Bytes();
     Bytes bytes;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return Bytes();
-    }
     // One byte more than the file holds, so that reaching its end needs no growth.
     bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t got = 0;

@@ -358,6 +358,48 @@ TEST_F(DataFileJobs, BinaryFileLoadsAsText)
     EXPECT_EQ(tableBytes(table), tableBytes(expected));
 }
 
+TEST_F(DataFileJobs, LoadingInPiecesReadsLikeTheWholeText)
+{
+    // The file is read in pieces of 4 MiB: terminators, two-byte characters and a lead byte
+    // before "<" fall across the seam at every offset, and a long run of high bytes spans pieces.
+    const std::size_t piece = 4u << 20;
+    const std::vector<std::string> tails = {kCell + "b" + kCell + kRow + "c" + kRow, "\xb0\xa1" + kCell + kRow + "d",
+                                            "\x81" + kCell + "e" + kRow, "\x81\x81" + kRow + "f" + kCell};
+    int cases = 0;
+    for (const std::string& tail : tails) {
+        for (std::size_t shift = 0; shift <= 9; ++shift) {
+            const std::string text = std::string(piece - shift, 'a') + tail + rowText({"x", "y"});
+            writeFile(dataPath("pieces.txt"), text);
+            JobTable loaded;
+            loadChosenDataFile(loaded, host.dataDir, "pieces.txt");
+            JobTable expected;
+            fillJobTable(expected, text);
+            ASSERT_EQ(tableBytes(loaded), tableBytes(expected)) << "tail " << cases / 10 << " shift " << shift;
+            ++cases;
+        }
+    }
+    for (const std::size_t highBytes : {2 * piece + 1, 2 * piece + 2}) {
+        const std::string text = "a" + kCell + std::string(highBytes, '\xb0') + kCell + "z" + kRow + "q";
+        writeFile(dataPath("high.txt"), text);
+        JobTable loaded;
+        loadChosenDataFile(loaded, host.dataDir, "high.txt");
+        JobTable expected;
+        fillJobTable(expected, text);
+        EXPECT_EQ(tableBytes(loaded), tableBytes(expected)) << highBytes;
+    }
+}
+
+TEST_F(DataFileJobs, ZeroByteInALaterPieceEndsTheText)
+{
+    const std::string text = std::string(5u << 20, 'a') + kCell + "b" + kRow + "c" + std::string(1, '\0') + "d" + kRow;
+    writeFile(dataPath("late-zero.txt"), text);
+    loadChosenDataFile(table, host.dataDir, "late-zero.txt");
+    ASSERT_EQ(table.rowCount(), 2);
+    EXPECT_EQ(table.cellText(0, 0).size(), 5u << 20);
+    EXPECT_EQ(table.cellText(0, 1), "b");
+    EXPECT_EQ(table.cellText(1, 0), "c");
+}
+
 TEST_F(DataFileJobs, MegabyteCellsRoundTrip)
 {
     JobTable big;
