@@ -30,9 +30,15 @@ const Text kDoubleQuote = "\"";
 
 constexpr uint32_t kUnset = std::numeric_limits<uint32_t>::max();
 
+// A destroyed matcher's subject buffers are kept for the thread's next one only up to this size:
+// a single huge subject must not pin its memory for the rest of the run.
+constexpr size_t kSpareBufferMaxBytes = 4 * 1024 * 1024;
+
 // Compiled patterns kept per thread: the crawl runs the same few patterns over every page,
 // and compiling plus JIT-compiling the posting pattern costs about as much as matching a page.
 constexpr size_t kCompiledPatternsKept = 8;
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 inline PCRE2_SPTR16 sptr(const std::u16string& s) { return reinterpret_cast<PCRE2_SPTR16>(s.data()); }
 
@@ -137,8 +143,11 @@ struct RegexMatcher::State {
     ~State() {
         if (!threadEngineAlive) return;
         ThreadEngine& engine = threadEngine();
-        if (subject16.capacity() > engine.spareWide.capacity()) engine.spareWide.swap(subject16);
-        if (subject.capacity() > engine.spareGbk.capacity()) engine.spareGbk.swap(subject);
+        if (subject16.capacity() > engine.spareWide.capacity() &&
+            subject16.capacity() * sizeof(char16_t) <= kSpareBufferMaxBytes)
+            engine.spareWide.swap(subject16);
+        if (subject.capacity() > engine.spareGbk.capacity() && subject.capacity() <= kSpareBufferMaxBytes)
+            engine.spareGbk.swap(subject);
     }
 
     void clear() {
@@ -186,6 +195,54 @@ struct RegexMatcher::State {
         const size_t end = pair[1] <= pair[0] ? begin : byteOffset(pair[1]);
         if (position) *position = static_cast<int>(begin);
         return subject.substr(begin, end - begin);
+    }
+
+    // Appends the replacement text for match m (1-based, bytes begin .. end of the subject):
+    // $1 .. $99 a group ("" when it did not take part; two digits only when that group exists),
+    // $0 and $& the match, $` the subject before it, $' the subject after it, $$ one dollar.
+    // Any other dollar, a reference to a group the pattern does not have included, stays as
+    // written.
+    void appendReplacement(Text& out, const Text& replacement, int m, size_t begin, size_t end) const {
+        const size_t n = replacement.size();
+        size_t i = 0;
+        while (i < n) {
+            const char c = replacement[i];
+            const char next = i + 1 < n ? replacement[i + 1] : '\0';
+            if (c != '$' || i + 1 >= n) {
+                out.push_back(c);
+                ++i;
+            } else if (next == '$') {
+                out.push_back('$');
+                i += 2;
+            } else if (next == '&') {
+                out.append(subject, begin, end - begin);
+                i += 2;
+            } else if (next == '`') {
+                out.append(subject, 0, begin);
+                i += 2;
+            } else if (next == '\'') {
+                out.append(subject, end, Text::npos);
+                i += 2;
+            } else if (isDigit(next)) {
+                const uint32_t one = static_cast<uint32_t>(next - '0');
+                const bool hasSecond = i + 2 < n && isDigit(replacement[i + 2]);
+                const uint32_t two = hasSecond ? one * 10 + static_cast<uint32_t>(replacement[i + 2] - '0') : 0;
+                if (hasSecond && two >= 1 && two <= captureCount) {
+                    out.append(textOf(pairOf(m, static_cast<int>(two)), nullptr));
+                    i += 3;
+                } else if (one <= captureCount) {
+                    out.append(one == 0 ? subject.substr(begin, end - begin)
+                                        : textOf(pairOf(m, static_cast<int>(one)), nullptr));
+                    i += 2;
+                } else {
+                    out.push_back(c);
+                    ++i;
+                }
+            } else {
+                out.push_back(c);
+                ++i;
+            }
+        }
     }
 
     // Runs the compiled pattern over the whole subject, collecting all non-overlapping matches
@@ -269,24 +326,20 @@ Text RegexMatcher::pattern() const { return state_->executed ? state_->pattern :
 
 Text RegexMatcher::replace(const Text& replacement) const {
     const State& st = *state_;
-    if (!st.code) return Text();
-    const std::u16string r16 = text::toUtf16(replacement);
-    uint32_t options = PCRE2_SUBSTITUTE_OVERFLOW_LENGTH | PCRE2_NO_UTF_CHECK;
-    if (st.global) options |= PCRE2_SUBSTITUTE_GLOBAL;
-    std::u16string out(st.subject16.size() + r16.size() + 16, u'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        PCRE2_SIZE outLength = out.size();
-        const int rc = pcre2_substitute(st.code.get(), sptr(st.subject16), st.subject16.size(), 0, options,
-                                        nullptr, threadEngine().matchContext(), sptr(r16), r16.size(),
-                                        reinterpret_cast<PCRE2_UCHAR16*>(out.data()), &outLength);
-        if (rc >= 0) {
-            out.resize(outLength);
-            return text::fromUtf16(out);
-        }
-        if (rc != PCRE2_ERROR_NOMEMORY) return Text();
-        out.assign(outLength, u'\0');  // outLength now holds the size needed
+    if (!st.succeeded) return Text();
+    Text out;
+    out.reserve(st.subject.size());
+    size_t copied = 0;  // st.subject[0 .. copied) is already in out
+    for (size_t i = 1; i <= st.matches; ++i) {
+        const uint32_t* whole = st.pairOf(static_cast<int>(i), 0);
+        const size_t begin = std::max(copied, st.byteOffset(whole[0]));
+        const size_t end = std::max(begin, st.byteOffset(whole[1]));
+        out.append(st.subject, copied, begin - copied);
+        st.appendReplacement(out, replacement, static_cast<int>(i), begin, end);
+        copied = end;
     }
-    return Text();
+    out.append(st.subject, copied, Text::npos);
+    return out;
 }
 
 int RegexMatcher::matchCount() const {

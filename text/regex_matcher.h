@@ -24,7 +24,10 @@ public:
                  bool multiLine = true, bool global = true, bool quoteEscapes = false);
     // The pattern of the last execute() after any quote-escape replacement; "" before one.
     Text pattern() const;
-    // The subject with the matches of the last pattern replaced ($1.. refer to groups).
+    // The subject with the matches of the last run replaced (all of them, or the first when it
+    // was not global). In the replacement $1 .. $99 stand for groups, $& (or $0) for the match,
+    // $` and $' for the subject before and after it, $$ for a dollar; any other dollar is kept.
+    // "" after a failed run or before the first.
     Text replace(const Text& replacement) const;
     int matchCount() const;
     // position, when asked for: the 0-based byte offset in the subject of the returned text's

@@ -41,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     (void)m.pattern();
+    // Replacing every match by itself gives the subject back; a failed run gives nothing.
+    check(m.replace("$&") == (ok ? subject : Text()));
     (void)m.replace(replacement);
     return 0;
 }

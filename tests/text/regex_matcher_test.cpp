@@ -256,6 +256,45 @@ TEST(RegexMatcher, Replace) {
     EXPECT_EQ(m.replace("cc"), std::string(10000, 'c'));
 }
 
+TEST(RegexMatcher, ReplacementTexts) {
+    struct Case {
+        const char* pattern;
+        const char* subject;
+        const char* replacement;
+        const char* want;
+    };
+    const Case cases[] = {
+        // A group that did not take part stands for the empty text.
+        {"(a)|(b)", "xaby", "<$1$2>", "x<a><b>y"},
+        // References to groups the pattern lacks, and other dollars, stay as written.
+        {"(a)", "xay", "<$2>", "x<$2>y"},
+        {"(a)", "xay", "<$x $$ $>", "x<$x $ $>y"},
+        {"(a)", "xay", "$", "x$y"},
+        {"(a)", "xay", "$10", "xa0y"},
+        {"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "abcdefghijk", "$10$1", "jak"},
+        {"(a)", "xay", "$01", "xay"},
+        // The match, and what stands before and after it.
+        {"(a)", "xay", "<$&>", "x<a>y"},
+        {"a", "xay", "<$`|$'>", "x<x|y>y"},
+        {"a", "xay", "\\n", "x\\ny"},
+        // Empty matches are replaced where the match collection has them.
+        {"a*", "baaa", "-", "-b--"},
+        {"x*", "", "-", "-"},
+    };
+    for (const Case& c : cases) {
+        RegexMatcher m;
+        ASSERT_TRUE(m.execute(c.pattern, c.subject)) << c.pattern;
+        EXPECT_EQ(m.replace(c.replacement), c.want) << c.pattern << " " << c.replacement;
+    }
+    // Chinese text around and inside the matches keeps its bytes; so do invalid ones.
+    const Text subject = g("薪资6千，或1万") + "\xFF";
+    RegexMatcher m;
+    ASSERT_TRUE(m.execute(g("(\\d+)(千|万)"), subject));
+    EXPECT_EQ(m.replace(g("[$2$1]")), g("薪资[千6]，或[万1]") + "\xFF");
+    ASSERT_TRUE(m.execute(g("(\\d+)(千|万)"), subject, false, true, false));
+    EXPECT_EQ(m.replace("$'"), g("薪资，或1万") + "\xFF" + g("，或1万") + "\xFF");
+}
+
 TEST(RegexMatcher, CatastrophicBacktrackingFailsInsteadOfHanging) {
     const std::string hostile = std::string(5000, 'a') + "!";
     for (const char* pattern : {"^(\\w+\\s?)*$", "(a|aa)+$", "^(a+)+$"}) {
