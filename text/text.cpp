@@ -1,5 +1,6 @@
 #include "text/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -95,6 +96,10 @@ inline bool isSpaceByte(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Exponents of numbers are read up to this size; any larger one means the same out-of-range
+// number.
+constexpr long kExponentCeiling = 1000000;
 
 // printf's exponent has at least two digits; this system always writes three (1e+006).
 Text widenExponent(const char* s) {
@@ -294,21 +299,40 @@ float toFloat(const Text& t) {
     while (i < m.size() && isSpaceByte(m[i])) ++i;
     bool negative = false;
     if (i < m.size() && (m[i] == '+' || m[i] == '-')) negative = m[i++] == '-';
-    // The longest prefix of the form digits [. digits] [e [sign] digits].
+    // The longest prefix of the form digits [. digits] [e [sign] digits]. Along the way, the
+    // power of ten of the first significant digit, for numbers beyond the float range.
     const size_t numBegin = i;
     size_t j = i;
     size_t mantissaDigits = 0;
-    while (j < m.size() && isDigit(m[j])) ++j, ++mantissaDigits;
+    long firstDigitPower = 0;
+    bool significant = false;
+    while (j < m.size() && isDigit(m[j])) {
+        significant = significant || m[j] != '0';
+        if (significant) ++firstDigitPower;
+        ++j, ++mantissaDigits;
+    }
+    if (significant) --firstDigitPower;
     if (j < m.size() && m[j] == '.') {
         ++j;
-        while (j < m.size() && isDigit(m[j])) ++j, ++mantissaDigits;
+        while (j < m.size() && isDigit(m[j])) {
+            if (!significant) {
+                --firstDigitPower;
+                significant = m[j] != '0';
+            }
+            ++j, ++mantissaDigits;
+        }
     }
     if (mantissaDigits == 0) return 0.0f;
     if (j < m.size() && (m[j] == 'e' || m[j] == 'E')) {
         size_t k = j + 1;
+        const bool negativeExponent = k < m.size() && m[k] == '-';
         if (k < m.size() && (m[k] == '+' || m[k] == '-')) ++k;
         if (k < m.size() && isDigit(m[k])) {
-            while (k < m.size() && isDigit(m[k])) ++k;
+            long exponent = 0;
+            while (k < m.size() && isDigit(m[k])) {
+                exponent = std::min(exponent * 10 + (m[k++] - '0'), kExponentCeiling);
+            }
+            firstDigitPower += negativeExponent ? -exponent : exponent;
             j = k;
         }
     }
@@ -316,9 +340,7 @@ float toFloat(const Text& t) {
     const auto res = std::from_chars(m.data() + numBegin, m.data() + j, value, std::chars_format::general);
     if (res.ec == std::errc::result_out_of_range) {
         // Too large becomes infinity, too small zero, as strtof would give.
-        double big = 0.0;
-        std::from_chars(m.data() + numBegin, m.data() + j, big, std::chars_format::general);
-        value = std::fabs(big) >= 1.0 ? HUGE_VALF : 0.0f;
+        value = firstDigitPower > 0 ? HUGE_VALF : 0.0f;
     }
     return negative ? -value : value;
 }
@@ -327,9 +349,12 @@ double roundNumber(double x, int digits) {
     if (x == 0.0) return 0.0;
     const double scale = std::pow(10.0, digits);
     const double m = std::fabs(x) * scale + 1e-12;
+    // Scaled beyond the double range the number has no digit left to round away.
+    if (!std::isfinite(m)) return x;
     double whole = std::floor(m);
     if (m - whole >= 0.5) whole += 1.0;
-    const double r = whole / scale;
+    // A scale that underflowed to 0 leaves whole at 0: the result is 0, not 0 / 0.
+    const double r = whole == 0.0 ? 0.0 : whole / scale;
     return x < 0 ? -r : r;
 }
 

@@ -246,8 +246,18 @@ TEST(TextNumbers, ToFloat) {
         {"1.0000000596046447753906251", 1.0000001192092896f},
     };
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(toFloat(cases[i].t), cases[i].want) << "case " << i;
-    EXPECT_TRUE(std::isinf(toFloat("1e99")));
-    EXPECT_EQ(toFloat("1e-99"), 0.0f);
+    // Beyond the float range: infinity or zero, also beyond the double range.
+    struct Range {
+        Text t;
+        float want;
+    };
+    const Range beyond[] = {
+        {"1e99", HUGE_VALF},           {"-1e99", -HUGE_VALF},       {"1e400", HUGE_VALF},
+        {"-1e400", -HUGE_VALF},        {"1e99999999999", HUGE_VALF}, {"0.0001e50000", HUGE_VALF},
+        {"1e-99", 0.0f},               {"1e-400", 0.0f},             {"12345e-50000", 0.0f},
+        {"0e99999", 0.0f},             {"1e-45", 1e-45f},
+    };
+    for (const Range& c : beyond) EXPECT_EQ(toFloat(c.t), c.want) << c.t;
 }
 
 TEST(TextNumbers, RoundNumber) {
@@ -267,6 +277,11 @@ TEST(TextNumbers, RoundNumber) {
         EXPECT_DOUBLE_EQ(roundNumber(c.x, c.digits), c.want) << "case " << i;
     }
     EXPECT_EQ(roundNumber(2.5), 3.0);
+    // Scales beyond the double range round nothing away; no NaN comes out.
+    EXPECT_EQ(roundNumber(1e308, 2), 1e308);
+    EXPECT_EQ(roundNumber(2.5, 400), 2.5);
+    EXPECT_EQ(roundNumber(-2.5, 400), -2.5);
+    EXPECT_EQ(roundNumber(2.5, -400), 0.0);
 }
 
 TEST(TextNumbers, ToText) {
