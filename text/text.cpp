@@ -92,10 +92,24 @@ std::string mapFullWidth(const Text& t) {
     return out;
 }
 
+// Whether the w-byte character at p is a space (0x20) or a full-width space (0xA1 0xA1).
+inline bool isBlankChar(const char* p, size_t w) {
+    return w == 1 ? p[0] == ' '
+                  : static_cast<unsigned char>(p[0]) == 0xA1 && static_cast<unsigned char>(p[1]) == 0xA1;
+}
+
 inline bool isSpaceByte(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Where the digits of a number in m begin: after leading white space and one sign.
+size_t skipBlanksAndSign(const std::string& m, bool& negative) {
+    size_t i = 0;
+    while (i < m.size() && isSpaceByte(m[i])) ++i;
+    if (i < m.size() && (m[i] == '+' || m[i] == '-')) negative = m[i++] == '-';
+    return i;
+}
 
 // Exponents of numbers are read up to this size; any larger one means the same out-of-range
 // number.
@@ -231,9 +245,7 @@ Text trim(const Text& t) {
     size_t end = 0;       // one past the last non-blank character
     while (i < n) {
         const size_t w = charWidth(t.data(), i, n);
-        const bool blank = (w == 1 && t[i] == ' ') ||
-                           (w == 2 && static_cast<unsigned char>(t[i]) == 0xA1 &&
-                            static_cast<unsigned char>(t[i + 1]) == 0xA1);
+        const bool blank = isBlankChar(t.data() + i, w);
         if (!blank) {
             if (begin == n) begin = i;
             end = i + w;
@@ -251,9 +263,7 @@ Text removeSpaces(const Text& t) {
     size_t i = 0;
     while (i < n) {
         const size_t w = charWidth(t.data(), i, n);
-        const bool blank = (w == 1 && t[i] == ' ') ||
-                           (w == 2 && static_cast<unsigned char>(t[i]) == 0xA1 &&
-                            static_cast<unsigned char>(t[i + 1]) == 0xA1);
+        const bool blank = isBlankChar(t.data() + i, w);
         if (!blank) out.append(t, i, w);
         i += w;
     }
@@ -278,10 +288,8 @@ bool compareIgnoringCase(const Text& a, const Text& b) {
 
 int toInt(const Text& t) {
     const std::string m = mapFullWidth(t);
-    size_t i = 0;
-    while (i < m.size() && isSpaceByte(m[i])) ++i;
     bool negative = false;
-    if (i < m.size() && (m[i] == '+' || m[i] == '-')) negative = m[i++] == '-';
+    size_t i = skipBlanksAndSign(m, negative);
     long long v = 0;
     while (i < m.size() && isDigit(m[i])) {
         v = v * 10 + (m[i++] - '0');
@@ -295,10 +303,8 @@ int toInt(const Text& t) {
 
 float toFloat(const Text& t) {
     const std::string m = mapFullWidth(t);
-    size_t i = 0;
-    while (i < m.size() && isSpaceByte(m[i])) ++i;
     bool negative = false;
-    if (i < m.size() && (m[i] == '+' || m[i] == '-')) negative = m[i++] == '-';
+    const size_t i = skipBlanksAndSign(m, negative);
     // The longest prefix of the form digits [. digits] [e [sign] digits]. Along the way, the
     // power of ten of the first significant digit, for numbers beyond the float range.
     const size_t numBegin = i;
