@@ -9,33 +9,27 @@
 namespace {
 
 // "人" is 0xC8 0xCB in GBK.
-constexpr char kCompanySizePattern[] =
+constexpr std::string_view kCompanySizePattern =
     "<p class=\"at\" title=\"(.*?)\xC8\xCB\"><span class=\"i_people\"></span>(.*?)\xC8\xCB</p>";
-constexpr char kCompanyTypePattern[] =
+constexpr std::string_view kCompanyTypePattern =
     "<p class=\"at\" title=\"(.*?)\"><span class=\"i_flag\"></span>(.*?)</p>";
 // Four lines opened by 0, 16, 36 and 28 blanks.
-constexpr char kIndustryPattern[] =
+constexpr std::string_view kIndustryPattern =
     "<p class=\"at\" title=\"(.*?)\">\r\n"
     "                <span class=\"i_trade\"></span>\r\n"
     "                                    <a href=\".*?\">.*?</a>\r\n"
     "                            </p>";
-constexpr char kSummaryPattern[] = "<p class=\"msg ltype\" title=\"(.*?)\">.*?</p>";
-static_assert(sizeof(kCompanySizePattern) - 1 == 71, "company size pattern");
-static_assert(sizeof(kCompanyTypePattern) - 1 == 65, "company type pattern");
-static_assert(sizeof(kIndustryPattern) - 1 == 168, "industry pattern");
-static_assert(sizeof(kSummaryPattern) - 1 == 42, "summary pattern");
+constexpr std::string_view kSummaryPattern = "<p class=\"msg ltype\" title=\"(.*?)\">.*?</p>";
+static_assert(kCompanySizePattern.size() == 71, "company size pattern");
+static_assert(kCompanyTypePattern.size() == 65, "company type pattern");
+static_assert(kIndustryPattern.size() == 168, "industry pattern");
+static_assert(kSummaryPattern.size() == 42, "summary pattern");
 
 // The summary line: "|" between five parts; parts 2, 3 and 4 (1-based) are experience,
 // education and headcount, padded with "&nbsp;".
 constexpr char kSummarySeparator[] = "|";
 constexpr int kSummaryParts = 5;
 constexpr char kNoBreakSpace[] = "&nbsp;";
-
-template <std::size_t N>
-constexpr std::string_view literal(const char (&s)[N])
-{
-    return std::string_view(s, N - 1);
-}
 
 struct DetailLogTexts {
     Text crawling = text::fromUtf8("正在爬取：");
@@ -61,10 +55,10 @@ Text summaryPart(const std::vector<Text>& parts, int index)
 
 }  // namespace
 
-const std::string_view CompanySizePattern = literal(kCompanySizePattern);
-const std::string_view CompanyTypePattern = literal(kCompanyTypePattern);
-const std::string_view IndustryPattern = literal(kIndustryPattern);
-const std::string_view SummaryPattern = literal(kSummaryPattern);
+const std::string_view CompanySizePattern = kCompanySizePattern;
+const std::string_view CompanyTypePattern = kCompanyTypePattern;
+const std::string_view IndustryPattern = kIndustryPattern;
+const std::string_view SummaryPattern = kSummaryPattern;
 
 void crawlDetails(Host& host, JobTable& table)
 {

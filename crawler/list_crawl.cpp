@@ -8,20 +8,20 @@ const char* const SiteSearchHost = "search.51job.com";
 
 namespace {
 
-constexpr char kScheme[] = "https://";
+constexpr std::string_view kScheme = "https://";
 // Region 120000 (Shandong); the keyword and ",2," + page number follow.
-constexpr char kListPathPrefix[] = "/list/120000,000000,0000,00,9,99,";
-constexpr char kPageSeparator[] = ",2,";
-constexpr char kListQuery[] =
+constexpr std::string_view kListPathPrefix = "/list/120000,000000,0000,00,9,99,";
+constexpr std::string_view kPageSeparator = ",2,";
+constexpr std::string_view kListQuery =
     ".html?lang=c&postchannel=0000&workyear=99&cotype=99&degreefrom=99&jobterm=99&companysize=99"
     "&ord_field=0&dibiaoid=0&line=&welfare=";
 
 // "共(\d+)页" in GBK.
-constexpr char kPageCountPattern[] = "\xB9\xB2" "(\\d+)" "\xD2\xB3";
+constexpr std::string_view kPageCountPattern = "\xB9\xB2" "(\\d+)" "\xD2\xB3";
 
 // The markup of one posting on a result page, line by line. Blank runs are part of the markup:
 // 1, 16, 20 (and 16 before "</a>"), 12, 68, 8, 8, 8 and 8 blanks open the nine lines.
-constexpr char kListItemPattern[] =
+constexpr std::string_view kListItemPattern =
     " <span>\r\n"
     "                <a target=\"_blank\" title=\"(.*?)\" href=\"(.*?)\"  onmousedown=\"\">\r\n"
     "                    (.*?)                </a>\r\n"
@@ -31,7 +31,7 @@ constexpr char kListItemPattern[] =
     "        <span class=\"t3\">(.*?)</span>\r\n"
     "        <span class=\"t4\">(.*?)</span>\r\n"
     "        <span class=\"t5\">(.*?)</span>";
-static_assert(sizeof(kListItemPattern) - 1 == 435, "the posting markup is 435 bytes");
+static_assert(kListItemPattern.size() == 435, "the posting markup is 435 bytes");
 
 // Which group of ListItemPattern goes to which cell, in the order the cells are written.
 struct GroupCell {
@@ -43,12 +43,6 @@ constexpr GroupCell kListCells[] = {
     {5, JobColumn::companyUrl}, {7, JobColumn::workCity}, {8, JobColumn::salary},
     {9, JobColumn::publishDate},
 };
-
-template <std::size_t N>
-constexpr std::string_view literal(const char (&s)[N])
-{
-    return std::string_view(s, N - 1);
-}
 
 // Log texts (GBK), made once.
 struct ListLogTexts {
@@ -70,18 +64,18 @@ const ListLogTexts& logTexts()
 
 }  // namespace
 
-const std::string_view ListPathPrefix = literal(kListPathPrefix);
-const std::string_view ListQuery = literal(kListQuery);
-const std::string_view PageCountPattern = literal(kPageCountPattern);
-const std::string_view ListItemPattern = literal(kListItemPattern);
+const std::string_view ListPathPrefix = kListPathPrefix;
+const std::string_view ListQuery = kListQuery;
+const std::string_view PageCountPattern = kPageCountPattern;
+const std::string_view ListItemPattern = kListItemPattern;
 const int ListPageDelayMs = 3000;
 const int SecondsPerPage = 5;
 
 Text listPageAddress(const std::string& searchHost, const Text& keyword, const Text& pageNumber)
 {
     Text address;
-    address.reserve(sizeof(kScheme) + searchHost.size() + ListPathPrefix.size() + keyword.size() +
-                    pageNumber.size() + ListQuery.size() + 4);
+    address.reserve(kScheme.size() + searchHost.size() + ListPathPrefix.size() + keyword.size() +
+                    kPageSeparator.size() + pageNumber.size() + ListQuery.size());
     address += kScheme;
     address += searchHost;
     address += ListPathPrefix;
@@ -103,7 +97,9 @@ void crawlList(Host& host, JobTable& table, const std::string& searchHost)
     const int pages = text::toInt(matcher.groupText(1, 1));
     host.appendLog(log.pageCount + text::toText(pages) + log.pageUnit);
 
-    for (int i = 1; i <= pages; ++i) {
+    // Counted so that the last page number may be INT_MAX (a page may claim any count).
+    for (int done = 0; done < pages; ++done) {
+        const int i = done + 1;
         host.processPendingMessages();
         if (crawlStopped(host)) return;
         crawlListPage(host, table, searchHost, text::toText(i));

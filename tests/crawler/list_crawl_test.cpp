@@ -154,6 +154,18 @@ TEST_F(ListCrawlTest, TwoCrawlsAppend)
     EXPECT_EQ(host.log.at(4), gbk("第1页 数据：1 合计：2"));
 }
 
+TEST_F(ListCrawlTest, APageCountBeyondIntIsTheLargestIntAndItsSecondsDoNotWrap)
+{
+    // The site claims 99999999999 pages; stop once page 1's progress line is out.
+    host.onPump = [](FakeHost& h) {
+        if (h.log.size() == 3) h.stop = true;
+    };
+    crawl("huge");
+    EXPECT_EQ(host.log, (std::vector<Text>{gbk("该关键词在山东省可爬取：2147483647页"), gbk("第1页 数据：1 合计：1"),
+                                           gbk("开始爬取：第1页 剩余：10737418230秒"), gbk("已停止")}));
+    EXPECT_EQ(site_->requests().size(), 2u);
+}
+
 TEST_F(ListCrawlTest, FailedRequestIsLoggedBeforeTheCrawlsLine)
 {
     crawl("missing");
