@@ -156,6 +156,8 @@ bool writeTo(const std::string& path, const std::function<bool(Bytes& out)>& pro
     mode_t mode = newFileMode();
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return false;  // never replace a directory or a device
+        // A file that could not be opened for writing is not replaced either.
+        if (::access(target.c_str(), W_OK) != 0) return false;
         mode = st.st_mode & 07777;
     }
 

@@ -18,7 +18,7 @@ bool readFileInPieces(const std::string& path, const std::function<bool(std::str
 // hidden temporary file in the same directory, which is synced and then renamed over the
 // target (through a symbolic link, over the file it names; an existing file keeps its mode).
 // False when the path is empty or holds a zero byte, the directory does not exist, the target
-// is not a plain file, or any step fails; the old file is then untouched and no temporary file
+// is not a plain file or may not be written, or any step fails; the old file is then untouched and no temporary file
 // is left. Never creates directories.
 bool writeWholeFile(const std::string& path, const Bytes& bytes);
 // The same for content made piece by piece, so that a large file never has to be held whole:

@@ -304,6 +304,27 @@ TEST_F(DataFileJobs, MissingOrFileDataDirectoryFails)
     }
 }
 
+TEST_F(DataFileJobs, ReadOnlyDataDirectoryOrFileFails)
+{
+    // As an ordinary user (root may write anything): a data directory that may not be written,
+    // and a data file that may not be written, each fail and stay as they were.
+    writeFile(dataPath("locked.txt"), "old");
+    chmod(dataPath("locked.txt").c_str(), 0444);
+    chmod(dir.path().c_str(), 0755);
+    const std::pair<mode_t, const char*> cases[] = {{0555, "new"}, {0777, "locked"}};
+    for (const auto& [dataMode, name] : cases) {
+        chmod(host.dataDir.c_str(), dataMode);
+        const int status = exitStatusAsOrdinaryUser([this, name = name] {
+            host.inputAnswers.push_back(name);
+            saveDataFile(host, table);
+            return host.messages == std::vector<Text>{gbk("保存失败")} ? 0 : 1;
+        });
+        EXPECT_EQ(status, 0) << name;
+    }
+    EXPECT_EQ(dir.entries("data"), (std::vector<std::string>{"locked.txt"}));
+    EXPECT_EQ(readFile(dataPath("locked.txt")), "old");
+}
+
 TEST_F(DataFileJobs, SavingOverAnOldFileReplacesIt)
 {
     writeFile(dataPath("abc.txt"), "old content that is longer than nothing");

@@ -115,6 +115,21 @@ TEST(FileIo, NewFilesGetTheUsualModeAndOldFilesKeepTheirs)
     umask(oldMask);
 }
 
+TEST(FileIo, FileThatMayNotBeWrittenIsKept)
+{
+    // Someone else's read-only file in a folder anyone may write to: the write fails as opening
+    // the file would, rather than renaming a new file over it. Run as an ordinary user (root may
+    // write anything).
+    ScratchDir dir;
+    const std::string path = dir.path() + "/locked.txt";
+    writeFile(path, "keep");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+    EXPECT_EQ(exitStatusAsOrdinaryUser([&path] { return writeWholeFile(path, "replaced") ? 1 : 0; }), 0);
+    EXPECT_EQ(readFile(path), "keep");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"locked.txt"}));
+}
+
 TEST(FileIo, WriteThroughASymbolicLinkReplacesItsTarget)
 {
     ScratchDir dir;

@@ -2,6 +2,7 @@
 // Helpers for the data tests: tables built from UTF-8 cells, read back as UTF-8, and a scratch
 // directory removed at the end of each test.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,3 +37,7 @@ private:
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
 bool exists(const std::string& path);
+
+// Runs work in a child process as an ordinary user (nobody, when the tests run as root, who may
+// write anything) and returns its exit status; -1 when the child could not run it.
+int exitStatusAsOrdinaryUser(const std::function<int()>& work);
