@@ -29,8 +29,10 @@ constexpr auto kPumpInterval = std::chrono::milliseconds(8);
 constexpr unsigned kRowsBetweenClockReads = 256;
 constexpr std::size_t kBytesBetweenClockReads = 64 * 1024;
 
-// Distinct salary texts remembered at most at once.
+// Distinct salary texts remembered at most at once, and the longest one remembered (real ones
+// are a few bytes; a huge cell is worked out without keeping a copy).
 constexpr std::size_t kSalaryMemoLimit = 1 << 16;
+constexpr std::size_t kSalaryMemoKeyBytes = 64;
 
 // Progress is reported every this many rows.
 constexpr int kProgressRows = 65536;
@@ -214,14 +216,21 @@ private:
 
         // The same salary texts come back again and again (6-8千/月 and the like); each distinct
         // one is worked out once per run.
+        if (t.size() > kSalaryMemoKeyBytes) return writeSalary(r, monthlySalary(t));
         auto known = salaries_.find(t);
         if (known == salaries_.end()) {
             Text figure = monthlySalary(t);
             if (salaries_.size() >= kSalaryMemoLimit) salaries_.clear();
             known = salaries_.emplace(t, std::move(figure)).first;
         }
-        if (known->second.empty()) return false;
-        r.set(JobColumn::salary, known->second);
+        return writeSalary(r, known->second);
+    }
+
+    // False for no figure (the row goes).
+    static bool writeSalary(RowCells& r, const Text& figure)
+    {
+        if (figure.empty()) return false;
+        r.set(JobColumn::salary, figure);
         return true;
     }
 

@@ -57,6 +57,15 @@ INSTANTIATE_TEST_SUITE_P(Salaries, SalaryCleaning,
                                          CellCase{"1千以下/月", "1000"}, CellCase{"1.5万以下/年", "1250"},
                                          CellCase{"100-150万/月", "1.25e+006"},
                                          CellCase{"４-６千/月", "5000"},  // full-width digits
+                                         // Bounds read as 32-bit floats: in double precision
+                                         // these would give 1001, 2570.25, 8.07413e+006 and
+                                         // 4.93828e+007.
+                                         CellCase{"1.0005千以下/月", "1000"},
+                                         CellCase{"2.6654-3.5031万/年", "2570.17"},
+                                         CellCase{"9600.8-9777.1万/年", "8.07412e+006"},
+                                         CellCase{"4936.15-4940.4万/月", "4.93827e+007"},
+                                         // 102344.5 goes up to six digits, not to the even one.
+                                         CellCase{"122.8134-122.8134万/年", "102345"},
                                          CellCase{"0-0千/月", kDeleted}, CellCase{"150元/天", kDeleted},
                                          CellCase{"3000-5000元/月", kDeleted}, CellCase{"", kDeleted},
                                          CellCase{"面议", kDeleted}, CellCase{"千/月", kDeleted},
@@ -76,6 +85,8 @@ INSTANTIATE_TEST_SUITE_P(Experience, ExperienceCleaning,
                                          CellCase{"1年经验", "1"}, CellCase{"3-4年经验", "3.5"},
                                          CellCase{"5-7年经验", "6"}, CellCase{"10年以上经验", "10"},
                                          CellCase{"在校生/应届生", ""}, CellCase{"1-2年", "1.5"},
+                                         CellCase{"３-４年经验", "3.5"}, CellCase{" 2-3年", "2.5"},
+                                         CellCase{"1-3-5年经验", "3"},  // first and last number
                                          // Already cleaned: kept.
                                          CellCase{"0", "0"}, CellCase{"3.5", "3.5"}, CellCase{"10", "10"}));
 
@@ -353,6 +364,23 @@ TEST(DataCleaning, StopBeforeAnythingLeavesTheTableAlone)
     cleanJobTable(host, table);
     EXPECT_EQ(text::toUtf8(table.cellText(0, JobColumn::salary)), "6-8千/月");
     EXPECT_TRUE(host.log.empty());
+}
+
+TEST(DataCleaning, LongSalaryTextsAreWorkedOutEveryTime)
+{
+    // Texts too long to be remembered are worked out anew for each row.
+    JobTable table;
+    const std::string padded = std::string(100, ' ') + "6-8千/月";
+    for (const std::string& salary : {padded, padded, std::string(100, ' ') + "1-2万/月", padded}) {
+        Utf8Row row = goodRow();
+        row[JobColumn::salary] = salary;
+        addRow(table, row);
+    }
+    FakeHost host;
+    cleanJobTable(host, table);
+    ASSERT_EQ(table.rowCount(), 4);
+    const char* expected[] = {"7000", "7000", "15000", "7000"};
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(text::toUtf8(table.cellText(r, JobColumn::salary)), expected[r]) << r;
 }
 
 TEST(DataCleaning, ManyDistinctSalariesAreEachWorkedOut)
