@@ -9,6 +9,9 @@ namespace {
 
 // A block holds kColumnCount end offsets (uint32), then the cells' bytes back to back.
 constexpr std::size_t kHeaderBytes = JobTable::kColumnCount * sizeof(std::uint32_t);
+// The most bytes a row's cells hold together: the offsets must fit in 32 bits. Bytes beyond it
+// (only a file of more than 4 GiB without terminators gets there) are cut off.
+constexpr std::size_t kMaxRowBytes = UINT32_MAX;
 
 std::uint32_t endOf(const char* block, int column)
 {
@@ -50,16 +53,17 @@ Text JobTable::columnTitle(int column)
 JobTable::Block JobTable::makeBlock(const std::string_view* cells, int count)
 {
     std::size_t total = 0;
-    for (int c = 0; c < count && c < kColumnCount; ++c) total += cells[c].size();
+    for (int c = 0; c < count && c < kColumnCount; ++c) total += std::min(cells[c].size(), kMaxRowBytes - total);
     if (total == 0) return nullptr;
     Block block(new char[kHeaderBytes + total]);
     std::uint32_t end = 0;
     char* bytes = block.get() + kHeaderBytes;
     for (int c = 0; c < kColumnCount; ++c) {
-        if (c < count && !cells[c].empty()) {
-            // An empty view may carry a null pointer, which memcpy must not be given.
-            std::memcpy(bytes + end, cells[c].data(), cells[c].size());
-            end += static_cast<std::uint32_t>(cells[c].size());
+        const std::size_t size = c < count ? std::min(cells[c].size(), total - end) : 0;
+        // An empty view may carry a null pointer, which memcpy must not be given.
+        if (size > 0) {
+            std::memcpy(bytes + end, cells[c].data(), size);
+            end += static_cast<std::uint32_t>(size);
         }
         std::memcpy(block.get() + c * sizeof(std::uint32_t), &end, sizeof end);
     }
