@@ -62,6 +62,10 @@ constexpr const char* kKeywordFontFamilies[] = {"微软雅黑", "Microsoft YaHei
 
 constexpr int kColumnWidth = 80;
 
+// The window has no title text. Qt hands the window system the program's name in place of an
+// empty title, so the title is one blank, which shows as nothing.
+constexpr const char* kWindowTitle = " ";
+
 constexpr const char* kInputBoxCaption = "请输入：";
 constexpr const char* kInputBoxOk = "确认输入(&O)";
 constexpr const char* kInputBoxCancel = "取消(&C)";
@@ -105,7 +109,7 @@ MainWindow::MainWindow(const std::string& runDirectory, const std::string& searc
     while (runDirectory_.size() > 1 && runDirectory_.back() == '/') runDirectory_.pop_back();
     fileDialog_.kind = 1;
 
-    setWindowTitle(QString());
+    setWindowTitle(QLatin1String(kWindowTitle));
     createControls();
     setGeometry(kWindowGeometry);
     placeControls();
@@ -139,6 +143,9 @@ void MainWindow::createControls()
     logBox_->setObjectName(QStringLiteral("LogBox"));
     logBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     logBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The user may type into the log, but an undo must never take back appended lines (and an
+    // undo history would keep a second copy of every line for as long as the window lives).
+    logBox_->setUndoRedoEnabled(false);
 
     dataFileList_ = new QListWidget(this);
     dataFileList_->setObjectName(QStringLiteral("DataFileList"));

@@ -1,10 +1,12 @@
 // Both crawls through the real window, against the local job site: type a keyword, click, and
 // read the table and the log. The window's pause after a result page is real (3 s).
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -33,6 +35,10 @@ TEST(CrawlFlowTest, ListThenDetailsFillTheTableAndTheLog)
     ScratchDir scratch;
     MainWindow window(scratch.path("run"), site.hostPort());
     window.show();
+    // Qt's model checker watches the view's model through both crawls and the clearing.
+    WarningCollector collector;
+    QAbstractItemModelTester tester(control<QTableView>(window, "JobTable")->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
 
     // Any keyword without a scenario of its own gets the site's one-page result.
     auto* keywordBox = control<QLineEdit>(window, "KeywordBox");
@@ -70,6 +76,11 @@ TEST(CrawlFlowTest, ListThenDetailsFillTheTableAndTheLog)
     EXPECT_EQ(cell(window, 0, JobColumn::experience), "3-4年经验");
     EXPECT_EQ(window.logText(), listLog + utf8("正在爬取：1条详情\r\n"));
     EXPECT_EQ(site.requests().size(), 3u);
+
+    QTest::mouseClick(control<QPushButton>(window, "ClearListButton"), Qt::LeftButton);
+    EXPECT_EQ(window.jobTable().rowCount(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(collector.warnings.isEmpty()) << collector.warnings.join('\n').toStdString();
 }
 
 }  // namespace

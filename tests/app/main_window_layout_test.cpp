@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -61,7 +62,9 @@ TEST_F(MainWindowLayoutTest, EveryControlHasItsTextPlaceAndSize)
 {
     window.show();
     EXPECT_EQ(window.geometry(), QRect(50, 50, 1252, 780));
-    EXPECT_TRUE(window.windowTitle().isEmpty());
+    // No title text; an empty title would make Qt show the program's name instead.
+    EXPECT_TRUE(window.windowTitle().trimmed().isEmpty());
+    EXPECT_FALSE(window.windowTitle().isEmpty());
     for (const Place& place : kPlaces) {
         SCOPED_TRACE(place.name);
         QWidget* w = control<QWidget>(window, place.name);
@@ -146,6 +149,22 @@ TEST_F(MainWindowLayoutTest, TheLogFollowsItsLastLine)
     const QRect last = log->cursorRect(QTextCursor(log->document()->lastBlock()));
     EXPECT_TRUE(log->viewport()->rect().intersects(last));
     EXPECT_FALSE(log->isReadOnly());
+    EXPECT_EQ(log->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(log->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST_F(MainWindowLayoutTest, TheUserCanTypeInTheLogButNotUndoItsLines)
+{
+    window.show();
+    auto* log = control<QPlainTextEdit>(window, "LogBox");
+    window.appendLog("A");
+    window.appendLog("B");
+    log->setFocus();
+    log->moveCursor(QTextCursor::End);
+    QTest::keyClicks(log, "x");
+    EXPECT_EQ(window.logText(), QStringLiteral("A\r\nB\r\nx"));
+    for (int i = 0; i < 3; ++i) QTest::keyClick(log, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(window.logText().startsWith(QStringLiteral("A\r\nB\r\n")));
 }
 
 TEST_F(MainWindowLayoutTest, GrowingTheWindowGrowsTheTableAndTheList)
