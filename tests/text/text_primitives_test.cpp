@@ -304,6 +304,10 @@ TEST(TextNumbers, ToText) {
         {toText(123456.5f), "123457"},
         {toText(1234565.0f), "1.23457e+006"},
         {toText(9999995.0f), "1e+007"},
+        // Near the switch to an exponent: the halves-up rounding decides which side wins.
+        {toText(999999.5f), "1e+006"},
+        {toText(999998.5f), "999999"},
+        {toText(999999.4375f), "999999"},
         {toText(0.0001f), "0.0001"},
         {toText(0.00001f), "1e-005"},
         {toText(5.0), "5"},
