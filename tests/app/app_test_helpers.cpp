@@ -1,8 +1,10 @@
 #include "app_test_helpers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 
@@ -48,6 +50,15 @@ QStringList entries(const QListWidget& list)
     QStringList names;
     for (int i = 0; i < list.count(); ++i) names << list.item(i)->text();
     return names;
+}
+
+int execWithSafetyNet(int safetyMs)
+{
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    safety.start(safetyMs);
+    return QCoreApplication::exec();
 }
 
 WarningCollector::WarningCollector()

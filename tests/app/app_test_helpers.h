@@ -34,6 +34,10 @@ Control* control(QWidget& window, const char* name)
 
 QStringList entries(const QListWidget& list);
 
+// Runs the program's event loop until something ends it and returns its exit code; a loop still
+// running after safetyMs is ended with exit code 2.
+int execWithSafetyNet(int safetyMs);
+
 // Collects Qt warnings while it lives (the model tester reports its findings as warnings).
 class WarningCollector {
 public:

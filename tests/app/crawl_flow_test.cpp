@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,39 @@ TEST(CrawlFlowTest, ListThenDetailsFillTheTableAndTheLog)
     EXPECT_EQ(window.jobTable().rowCount(), 0);
     QCoreApplication::processEvents();
     EXPECT_TRUE(collector.warnings.isEmpty()) << collector.warnings.join('\n').toStdString();
+}
+
+TEST(CrawlFlowTest, ClosingDuringARequestAbandonsItAndEndsTheProgram)
+{
+    LocalSite site;
+    ASSERT_TRUE(site.running());
+    ScratchDir scratch;
+    MainWindow window(scratch.path("run"), site.hostPort());
+    window.show();
+    // The site holds this posting page for seconds before it answers.
+    const int row = window.jobTable().insertRow();
+    window.jobTable().setCellText(row, JobColumn::pageUrl, site.url("/slow/full.html"));
+    window.jobTable().setCellText(row, JobColumn::companySize, "stale");
+
+    // Close the window once the site has the request, as the user would.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &window, [&] {
+        if (site.requests().empty()) return;
+        poll.stop();
+        window.close();
+    });
+    poll.start(10);
+    QTimer::singleShot(0, &window, [&] {
+        QTest::mouseClick(control<QPushButton>(window, "CrawlDetailsButton"), Qt::LeftButton);
+    });
+    EXPECT_EQ(execWithSafetyNet(30000), 0);
+
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.jobRunning());
+    // The abandoned row keeps what it held; the crawl's last line says it stopped.
+    EXPECT_EQ(cell(window, row, JobColumn::companySize), "stale");
+    EXPECT_EQ(window.logText(), utf8("已停止\r\n"));
+    EXPECT_EQ(site.requests().size(), 1u);
 }
 
 }  // namespace

@@ -128,10 +128,7 @@ TEST_F(MainWindowJobsTest, ClosingDuringAJobStopsItAndEndsTheProgramAfterIt)
             jobReturned = true;
         });
     });
-    // A safety net: if the program did not end by itself, end the loop with a failure code.
-    QTimer::singleShot(kLongPauseMs / 2, qApp, [] { QCoreApplication::exit(2); });
-    const int exitCode = QCoreApplication::exec();
-    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(execWithSafetyNet(kLongPauseMs / 2), 0);
     EXPECT_TRUE(stopSeen);
     EXPECT_FALSE(visibleAfterClose);
     EXPECT_TRUE(jobReturned);
