@@ -19,7 +19,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableView>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -336,19 +335,15 @@ void MainWindow::setDataFileListDirectory(const std::string& directory)
     const QStringList names = listPlainFiles(directory);
     // Relisting is never the user's choice: no selection event, and a name chosen before stays
     // chosen when it is listed again.
-    relisting_ = true;
-    {
-        const QSignalBlocker quiet(dataFileList_);
-        dataFileList_->clear();
-        dataFileList_->addItems(names);
-        const int row = chosenName_.isEmpty() ? -1 : names.indexOf(chosenName_);
-        if (row >= 0) {
-            dataFileList_->setCurrentRow(row);
-        } else {
-            chosenName_.clear();
-        }
+    const QSignalBlocker quiet(dataFileList_);
+    dataFileList_->clear();
+    dataFileList_->addItems(names);
+    const int row = chosenName_.isEmpty() ? -1 : names.indexOf(chosenName_);
+    if (row >= 0) {
+        dataFileList_->setCurrentRow(row);
+    } else {
+        chosenName_.clear();
     }
-    relisting_ = false;
 }
 
 std::string MainWindow::chosenFile() const
@@ -358,7 +353,6 @@ std::string MainWindow::chosenFile() const
 
 void MainWindow::onDataFileSelectionChanged()
 {
-    if (relisting_) return;
     const QList<QListWidgetItem*> selected = dataFileList_->selectedItems();
     const QString name = selected.isEmpty() ? QString() : selected.first()->text();
     if (name == chosenName_) return;

@@ -115,6 +115,5 @@ private:
     bool jobRunning_ = false;
     bool stopRequested_ = false;
     bool closePending_ = false;
-    bool relisting_ = false;
     std::vector<QEventLoop*> pauses_;
 };

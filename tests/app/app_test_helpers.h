@@ -1,11 +1,14 @@
 #pragma once
 // Helpers of the window tests: a scratch run directory and finding the window's controls.
 
+#include <functional>
 #include <string>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -33,6 +36,22 @@ Control* control(QWidget& window, const char* name)
 }
 
 QStringList entries(const QListWidget& list);
+
+// Answers the next modal box once it is up (call it before the code that shows the box). A box of
+// another kind is a test failure and is closed.
+template <class Box>
+void answerNextModal(std::function<void(Box*)> answer)
+{
+    QTimer::singleShot(0, qApp, [answer] {
+        auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
+        if (!box) {
+            ADD_FAILURE() << "no modal box of the expected kind";
+            if (QWidget* other = QApplication::activeModalWidget()) other->close();
+            return;
+        }
+        answer(box);
+    });
+}
 
 // Runs the program's event loop until something ends it and returns its exit code; a loop still
 // running after safetyMs is ended with exit code 2.

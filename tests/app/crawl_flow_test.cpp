@@ -29,13 +29,22 @@ std::string cell(MainWindow& window, int row, int column)
     return text::toUtf8(window.jobTable().cellText(row, column));
 }
 
-TEST(CrawlFlowTest, ListThenDetailsFillTheTableAndTheLog)
-{
+// The real window, shown, with the local site as its search host.
+class CrawlFlowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(site.running());
+        window.show();
+    }
+
     LocalSite site;
-    ASSERT_TRUE(site.running());
     ScratchDir scratch;
-    MainWindow window(scratch.path("run"), site.hostPort());
-    window.show();
+    MainWindow window{scratch.path("run"), site.hostPort()};
+};
+
+TEST_F(CrawlFlowTest, ListThenDetailsFillTheTableAndTheLog)
+{
     // Qt's model checker watches the view's model through both crawls and the clearing.
     WarningCollector collector;
     QAbstractItemModelTester tester(control<QTableView>(window, "JobTable")->model(),
@@ -84,13 +93,8 @@ TEST(CrawlFlowTest, ListThenDetailsFillTheTableAndTheLog)
     EXPECT_TRUE(collector.warnings.isEmpty()) << collector.warnings.join('\n').toStdString();
 }
 
-TEST(CrawlFlowTest, ClosingDuringARequestAbandonsItAndEndsTheProgram)
+TEST_F(CrawlFlowTest, ClosingDuringARequestAbandonsItAndEndsTheProgram)
 {
-    LocalSite site;
-    ASSERT_TRUE(site.running());
-    ScratchDir scratch;
-    MainWindow window(scratch.path("run"), site.hostPort());
-    window.show();
     // The site holds this posting page for seconds before it answers.
     const int row = window.jobTable().insertRow();
     window.jobTable().setCellText(row, JobColumn::pageUrl, site.url("/slow/full.html"));

@@ -19,21 +19,6 @@
 
 namespace {
 
-// Runs the answer on the modal box once it is up.
-template <class Box>
-void whenModal(std::function<void(Box*)> answer)
-{
-    QTimer::singleShot(0, qApp, [answer] {
-        auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
-        if (!box) {
-            ADD_FAILURE() << "no modal box of the expected kind";
-            if (QWidget* other = QApplication::activeModalWidget()) other->close();
-            return;
-        }
-        answer(box);
-    });
-}
-
 class HostDialogsTest : public testing::Test {
 protected:
     ScratchDir scratch;
@@ -42,7 +27,7 @@ protected:
 
 TEST_F(HostDialogsTest, InputBoxConfirmGivesTheTypedText)
 {
-    whenModal<QInputDialog>([](QInputDialog* box) {
+    answerNextModal<QInputDialog>([](QInputDialog* box) {
         EXPECT_EQ(box->windowTitle(), QString::fromUtf8("请输入："));
         EXPECT_EQ(box->labelText(), QString::fromUtf8("请输入文件名"));
         EXPECT_EQ(box->textValue(), QString());
@@ -58,7 +43,7 @@ TEST_F(HostDialogsTest, InputBoxConfirmGivesTheTypedText)
 
 TEST_F(HostDialogsTest, InputBoxCancelLeavesTheOutputAlone)
 {
-    whenModal<QInputDialog>([](QInputDialog* box) { box->reject(); });
+    answerNextModal<QInputDialog>([](QInputDialog* box) { box->reject(); });
     Text typed = "before";
     EXPECT_FALSE(window.inputBox("x", typed));
     EXPECT_EQ(typed, "before");
@@ -66,7 +51,7 @@ TEST_F(HostDialogsTest, InputBoxCancelLeavesTheOutputAlone)
 
 TEST_F(HostDialogsTest, MessageBoxHasItsCaptionAndOnlyOk)
 {
-    whenModal<QMessageBox>([](QMessageBox* box) {
+    answerNextModal<QMessageBox>([](QMessageBox* box) {
         EXPECT_EQ(box->windowTitle(), QString::fromUtf8("信息："));
         EXPECT_EQ(box->text(), QString::fromUtf8("保存成功"));
         EXPECT_EQ(box->buttons().size(), 1);
@@ -100,7 +85,7 @@ TEST_F(HostDialogsTest, FileDialogSavesWithTheDefaultExtensionAndRemembersThePat
     settings.defaultExtension = ".csv";
     settings.filter = gbk("csv文件 (*.csv)|*.csv");
     const QString typed = QString::fromStdString(scratch.path("export"));
-    whenModal<QFileDialog>([typed](QFileDialog* box) {
+    answerNextModal<QFileDialog>([typed](QFileDialog* box) {
         EXPECT_EQ(box->acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(box->defaultSuffix(), "csv");
         EXPECT_EQ(box->nameFilters(), QStringList({QString::fromUtf8("csv文件 (*.csv)")}));
@@ -113,7 +98,7 @@ TEST_F(HostDialogsTest, FileDialogSavesWithTheDefaultExtensionAndRemembersThePat
 
     // The next use proposes the path chosen before; cancelling keeps it.
     const QString proposed = QString::fromStdString(settings.fileName);
-    whenModal<QFileDialog>([proposed](QFileDialog* box) {
+    answerNextModal<QFileDialog>([proposed](QFileDialog* box) {
         EXPECT_EQ(box->selectedFiles(), QStringList({proposed}));
         box->reject();
     });

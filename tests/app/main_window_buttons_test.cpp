@@ -21,19 +21,6 @@
 
 namespace {
 
-// Runs the answer on the next modal box that comes up.
-void whenModal(std::function<void(QWidget*)> answer)
-{
-    QTimer::singleShot(0, qApp, [answer] {
-        QWidget* box = QApplication::activeModalWidget();
-        if (!box) {
-            ADD_FAILURE() << "no modal box came up";
-            return;
-        }
-        answer(box);
-    });
-}
-
 QByteArray fileBytes(const std::string& path)
 {
     QFile file(QString::fromStdString(path));
@@ -54,14 +41,10 @@ TEST_F(MainWindowButtonsTest, SaveAsksForANameWritesIntoTheDataDirectoryAndRepor
 {
     window.jobTable().appendRow({"a", gbk("青岛")});
     QString message;
-    whenModal([&message](QWidget* box) {
-        auto* input = qobject_cast<QInputDialog*>(box);
-        ASSERT_NE(input, nullptr);
+    answerNextModal<QInputDialog>([&message](QInputDialog* input) {
         input->setTextValue("abc");
         // The outcome box follows once the name is confirmed.
-        whenModal([&message](QWidget* next) {
-            auto* outcome = qobject_cast<QMessageBox*>(next);
-            ASSERT_NE(outcome, nullptr);
+        answerNextModal<QMessageBox>([&message](QMessageBox* outcome) {
             message = outcome->text();
             outcome->accept();
         });
@@ -93,9 +76,7 @@ TEST_F(MainWindowButtonsTest, CleanLogsTheRowsLeft)
 TEST_F(MainWindowButtonsTest, ExportWritesTheChosenCsvFile)
 {
     const QString typed = QString::fromStdString(scratch.path("jobs"));
-    whenModal([typed](QWidget* box) {
-        auto* dialog = qobject_cast<QFileDialog*>(box);
-        ASSERT_NE(dialog, nullptr);
+    answerNextModal<QFileDialog>([typed](QFileDialog* dialog) {
         dialog->selectFile(typed);
         static_cast<QDialog*>(dialog)->accept();
     });

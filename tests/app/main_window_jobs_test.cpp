@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -92,6 +93,27 @@ TEST_F(MainWindowJobsTest, StopButtonEndsAPauseAndTheNextJobStartsAfresh)
     EXPECT_GE(paused, 0);
     EXPECT_LT(paused, kLongPauseMs);
     window.runJob(MainWindow::JobKind::other, [&] { EXPECT_FALSE(window.stopRequested()); });
+}
+
+TEST_F(MainWindowJobsTest, ProgressShowsDuringAJobOnlyAndStartsAtZero)
+{
+    window.show();
+    auto* bar = control<QProgressBar>(window, "ProgressBar");
+    EXPECT_FALSE(bar->isVisible());
+    window.runJob(MainWindow::JobKind::crawl, [&] {
+        window.reportProgress(2, 5);
+        EXPECT_TRUE(bar->isVisible());
+        EXPECT_EQ(bar->value(), 2);
+        EXPECT_EQ(bar->maximum(), 5);
+    });
+    EXPECT_FALSE(bar->isVisible());
+    window.runJob(MainWindow::JobKind::other, [&] {
+        EXPECT_FALSE(bar->isVisible());
+        // No total: still a plain bar (a range of 0 to 0 would make Qt show a busy bar).
+        window.reportProgress(0, 0);
+        EXPECT_EQ(bar->value(), 0);
+        EXPECT_GT(bar->maximum(), 0);
+    });
 }
 
 TEST_F(MainWindowJobsTest, APauseWaitsAtLeastItsTimeAndDispatchesEvents)
