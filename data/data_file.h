@@ -12,7 +12,9 @@
 extern const char* const CellTerminator;  // "<?nr.#p>"
 extern const char* const RowTerminator;   // "<?h.#p>"
 
-// The data-file text of the whole table.
+// The data-file text of the whole table. Cells are written raw, so it reads back exactly unless
+// a cell holds a terminator or ends in the lead byte of an unfinished two-byte character (which
+// then swallows the "<" of the terminator after it).
 Text serializeJobTable(const JobTable& table);
 // Replaces every row of the table by the rows of a data-file text.
 void fillJobTable(JobTable& table, const Text& fileText);
