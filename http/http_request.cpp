@@ -20,7 +20,7 @@
 //   would add on its own (Accept, Expect, Content-Type, Proxy-Connection) are switched off;
 // - the transfer runs on a multi handle polled in short slices, so the caller's pump keeps the
 //   window painting and can abandon the request at once;
-// - the multi handles are kept for the program's life, so a request finds the connection the
+// - the multi handles are kept for the thread's life, so a request finds the connection the
 //   one before it left open to the same host. Nothing else carries over: libcurl's cookie
 //   engine is never switched on and every option is reset between requests.
 
@@ -65,7 +65,8 @@ bool libraryUsable()
 }
 
 // One multi handle (with its connection cache) and one easy handle per nesting level: a request
-// started from inside another request's pump takes the next free pair.
+// started from inside another request's pump takes the next free pair. Each thread has its own
+// pairs, as libcurl handles may not be used by two threads at once.
 struct TransferSlot {
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
@@ -79,7 +80,7 @@ struct TransferSlot {
 
 std::vector<std::unique_ptr<TransferSlot>>& transferSlots()
 {
-    static std::vector<std::unique_ptr<TransferSlot>> slots;
+    static thread_local std::vector<std::unique_ptr<TransferSlot>> slots;
     return slots;
 }
 
@@ -175,14 +176,17 @@ struct Exchange {
     CURL* easy = nullptr;
     Bytes headers;
     Bytes body;
-    bool requestStarted = false;  // the current hop has a connection and is sending
+    bool requestStarted = false;  // the current hop is sending or its header block is not over
+    bool awaitingStatus = false;  // the next header line is a status line
     int finalBlocks = 0;          // complete header blocks of non-interim responses
     bool bodyReserved = false;
 };
 
 int onPrerequest(void* data, char*, char*, int, int)
 {
-    static_cast<Exchange*>(data)->requestStarted = true;
+    auto* exchange = static_cast<Exchange*>(data);
+    exchange->requestStarted = true;
+    exchange->awaitingStatus = true;
     return CURL_PREREQFUNC_OK;
 }
 
@@ -200,8 +204,9 @@ size_t readHeaderLine(const char* data, size_t length, Exchange* exchange)
 {
     std::string line(data, length);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    if (line.compare(0, 5, "HTTP/") == 0) {
+    if (exchange->awaitingStatus) {
         // A new response: what an earlier one (a redirect, "100 Continue") left goes.
+        exchange->awaitingStatus = false;
         exchange->headers.clear();
         exchange->body.clear();
         exchange->bodyReserved = false;
@@ -210,12 +215,17 @@ size_t readHeaderLine(const char* data, size_t length, Exchange* exchange)
         const std::string version = line.substr(0, space);
         if (version.size() != StatusLineVersion.size())
             line = StatusLineVersion + (space == std::string::npos ? std::string(" ") : line.substr(space));
+    } else if (!exchange->requestStarted) {
+        // The trailer of a chunked body: not part of the response's header block.
+        return length;
     } else if (line.empty()) {
         long code = 0;
         curl_easy_getinfo(exchange->easy, CURLINFO_RESPONSE_CODE, &code);
         if (code >= 200 || code == 0) {
             ++exchange->finalBlocks;
             exchange->requestStarted = false;
+        } else {
+            exchange->awaitingStatus = true;
         }
     }
     exchange->headers += asGbkLine(line);
@@ -275,8 +285,11 @@ HttpErrorCode failureOf(CURLcode code, const Exchange& exchange, long redirectCo
     case CURLE_GOT_NOTHING:
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_UNSUPPORTED_PROTOCOL:  // a redirect to another scheme
-    case CURLE_URL_MALFORMAT:         // a redirect to an unusable address
         return HttpErrorCode::NoResponse;
+    case CURLE_URL_MALFORMAT:
+        // A host name libcurl refuses (a comma in it, say, or a non-ASCII name it cannot
+        // convert): the caller's address when nothing was followed yet, else a redirect's.
+        return redirectCount == 0 ? HttpErrorCode::BadUrl : HttpErrorCode::NoResponse;
     default:
         break;
     }
@@ -330,8 +343,9 @@ bool Engine::setSessionOptions(CURL* easy)
     // instead of waiting for the resolver thread to finish; the thread ends on its own.
     set(easy, CURLOPT_QUICK_EXIT, 1L);
     bool ok = set(easy, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP));
-    // An empty proxy name keeps libcurl from reading http_proxy and its kind.
-    ok = ok && set(easy, CURLOPT_PROXY, args_.proxy.c_str());
+    // An empty proxy name keeps libcurl from reading http_proxy and its kind, and an empty
+    // exception list from reading no_proxy: the caller's proxy alone decides.
+    ok = ok && set(easy, CURLOPT_PROXY, args_.proxy.c_str()) && set(easy, CURLOPT_NOPROXY, "");
     if (ok && !args_.proxy.empty())
         ok = set(easy, CURLOPT_PROXY_SSL_VERIFYPEER, 0L) && set(easy, CURLOPT_PROXY_SSL_VERIFYHOST, 0L);
     return ok;

@@ -4,7 +4,8 @@
 //
 // Every failure yields the empty text and, where it has one, a numbered failure text in
 // statusText; nothing is thrown. Outputs are written only when the caller passes somewhere to
-// write them, and are never cleared first.
+// write them, and are never cleared first. Threads may call it at once; each keeps its own
+// connections.
 
 #include "http/http_error_code.h"
 #include "text/message_pump.h"

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "tests/support/fake_host.h"
 #include "tests/support/server_process.h"
@@ -332,6 +333,21 @@ TEST_F(HttpRequestTest, NoProxyMeansNoneEvenFromTheEnvironment)
     EXPECT_EQ(secureOut.statusText, "200 OK");
 }
 
+TEST_F(HttpRequestTest, GivenProxyCarriesRequestsWhateverNoProxySays)
+{
+    setenv("NO_PROXY", "*", 1);
+    setenv("no_proxy", "127.0.0.1", 1);
+    HttpRequestArgs a;
+    a.proxy = plain_->hostPort();
+    Outputs out;
+    // Port 1 has no server: only the proxy can answer.
+    httpRequest("http://127.0.0.1:1/echo", out.args(a));
+    unsetenv("NO_PROXY");
+    unsetenv("no_proxy");
+    EXPECT_EQ(out.statusText, "200 OK");
+    EXPECT_EQ(firstLine(out.responseBytes), "GET http://127.0.0.1:1/echo HTTP/1.1");
+}
+
 TEST_F(HttpRequestTest, FailuresBeforeAnyResponse)
 {
     SilentListener silent;
@@ -355,6 +371,9 @@ TEST_F(HttpRequestTest, FailuresBeforeAnyResponse)
         {"eleven redirects", url("/redirect/11"), 0, 712},
         {"redirect to a file address", url("/respond?status=302&h=Location:%20file:///etc/hostname"), 0, 712},
         {"redirect to another scheme", url("/respond?status=301&h=Location:%20ftp://127.0.0.1/x"), 0, 712},
+        {"host name the library refuses", "http://a,b/x", 0, 701},
+        {"redirect to a host name the library refuses", url("/respond?status=302&h=Location:%20http://a,b/"),
+         0, 712},
     };
     for (const auto& c : cases) {
         HttpRequestArgs a;
@@ -434,6 +453,30 @@ TEST_F(HttpRequestTest, HeaderBytesThatAreNotGbkCannotSwallowALine)
     httpRequest(url("/respond?status=302&h=X-Odd:%20%C2&h=Location:%20/next&h=X-Gbk:%20%D6%D0"), out.args(a));
     EXPECT_EQ(out.redirectLocation, "/next");
     EXPECT_NE(out.returnedHeaders.find("\r\nX-Odd: ?\r\nLocation: /next\r\nX-Gbk: \xD6\xD0\r\n"), std::string::npos);
+}
+
+TEST_F(HttpRequestTest, OnlyTheFinalResponseHeadersAreRead)
+{
+    {
+        // An interim "100 Continue" block before the response is no part of it.
+        Outputs out;
+        EXPECT_EQ(httpRequest(url("/respond?interim=1&body=done"), out.args()), "done");
+        EXPECT_EQ(out.statusText, "200 OK");
+        EXPECT_EQ(firstLine(out.returnedHeaders), "HTTP/1.1 200 OK");
+        EXPECT_EQ(out.returnedHeaders.find("X-Interim"), std::string::npos);
+    }
+    {
+        // Nor is the trailer after a chunked body, not even a trailer line that looks like a
+        // status line.
+        Outputs out;
+        out.returnedCookies = "";
+        EXPECT_EQ(httpRequest(url("/chunked?t=Set-Cookie:%20t=1&t=HTTP/1.1%20500%20Odd:%20x"), out.args()),
+                  "chunked");
+        EXPECT_EQ(out.statusText, "200 OK");
+        EXPECT_EQ(out.returnedCookies, "");
+        EXPECT_EQ(out.returnedHeaders.find("Set-Cookie"), std::string::npos);
+        EXPECT_EQ(out.returnedHeaders.substr(out.returnedHeaders.size() - 4), "\r\n\r\n");
+    }
 }
 
 TEST_F(HttpRequestTest, ErrorStatusStillReturnsTheBody)
@@ -616,6 +659,27 @@ TEST_F(HttpRequestTest, RequestStartedFromThePumpRunsNested)
     EXPECT_EQ(out.statusText, "200 OK");
     EXPECT_EQ(nestedPage, "arrived");
     EXPECT_EQ(nestedStatus, "200 OK");
+}
+
+TEST_F(HttpRequestTest, RequestsFromTwoThreadsAtOnce)
+{
+    const int perThread = 200;
+    int good[2] = {0, 0};
+    auto requests = [&](int which) {
+        for (int i = 0; i < perThread; ++i) {
+            const std::string path = "/echo/" + std::to_string(which) + "/" + std::to_string(i);
+            Bytes body;
+            HttpRequestArgs a;
+            a.responseBytes = &body;
+            httpRequest(url(path), a);
+            if (firstLine(body) == "GET " + path + " HTTP/1.1") ++good[which];
+        }
+    };
+    std::thread other(requests, 1);
+    requests(0);
+    other.join();
+    EXPECT_EQ(good[0], perThread);
+    EXPECT_EQ(good[1], perThread);
 }
 
 TEST(HttpErrorText, FailureTextsByteForByte)

@@ -10,8 +10,11 @@ Routes (query parameters in brackets):
   / and /echo...           200, the body is the raw request received (after the CONNECT request
                            that opened the tunnel, if any)
 Every complete response names its connection in "X-Connection: <n>" (n counts connections).
-  /respond [status, h (repeatable raw header line), body, close]
-                           a response built from the parameters; close=1 closes afterwards
+  /respond [status, h (repeatable raw header line), body, close, interim]
+                           a response built from the parameters; close=1 closes afterwards;
+                           interim=1 sends "100 Continue" first
+  /chunked [t (repeatable raw trailer line)]
+                           "chunked" sent in two chunks, then the trailer lines
   /redirect/<n>            302 to /redirect/<n-1>; /redirect/0 answers 200 "arrived"
   /loop                    302 to itself
   /cut [total, sent]       announces total bytes, sends sent bytes of the body, closes
@@ -171,6 +174,8 @@ class Handler(socketserver.StreamRequestHandler):
                              self.tunnel + request.raw_head + request.body)
         if path == "/respond":
             headers = params.get("h", [])
+            if number("interim", 0) == 1:
+                self.wfile.write(b"HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\n")
             return self.send(request, number("status", 200), headers, params.get("body", [b""])[0],
                              close=number("close", 0) == 1)
         if path.startswith("/redirect/"):
@@ -186,6 +191,13 @@ class Handler(socketserver.StreamRequestHandler):
             self.wfile.write(b"x" * sent)
             self.wfile.flush()
             return False
+        if path == "/chunked":
+            trailer = b"".join(line + b"\r\n" for line in params.get("t", []))
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
+                             b"X-Connection: %d\r\n\r\n4\r\nchun\r\n3\r\nked\r\n0\r\n%s\r\n"
+                             % (self.connection_number, trailer))
+            self.wfile.flush()
+            return True
         if path == "/never":
             while self.connection.recv(4096):
                 pass
