@@ -23,6 +23,8 @@ constexpr uint32_t kHeapLimitKiB = 64 * 1024;
 // The JIT's own stack: starts small, may grow to this size, then the run fails.
 constexpr size_t kJitStackStart = 32 * 1024;
 constexpr size_t kJitStackMax = 1024 * 1024;
+// What the GBK conversion reads bytes that are not valid GBK as.
+constexpr char16_t kReplacementCharacter = 0xFFFD;
 
 // Callers write a double quote inside a pattern as "#引号" (GBK bytes) when asked to.
 const Text kQuoteEscape = "#\xD2\xFD\xBA\xC5";
@@ -184,8 +186,11 @@ struct RegexMatcher::State {
         return b;
     }
 
-    // The GBK bytes of the subject that a UTF-16 range came from. Every valid GBK text is the
-    // same as converting the range back; bytes that were not valid GBK come back unchanged.
+    // The text of a UTF-16 range of the subject as GBK. For valid GBK that is the subject's own
+    // bytes, cut without a conversion. Bytes that were not valid GBK were read as U+FFFD; such
+    // a range is converted back instead, so they come out as "?": a text handed on from here
+    // (a table cell, say) is always whole GBK characters, and a stray lead byte at its end
+    // cannot join with whatever is written after it.
     Text textOf(const uint32_t* pair, int* position) const {
         if (!pair) {
             if (position) *position = -2;
@@ -194,6 +199,10 @@ struct RegexMatcher::State {
         const size_t begin = byteOffset(pair[0]);
         const size_t end = pair[1] <= pair[0] ? begin : byteOffset(pair[1]);
         if (position) *position = static_cast<int>(begin);
+        if (pair[1] > pair[0]) {
+            const std::u16string_view units(subject16.data() + pair[0], pair[1] - pair[0]);
+            if (units.find(kReplacementCharacter) != std::u16string_view::npos) return text::fromUtf16(units);
+        }
         return subject.substr(begin, end - begin);
     }
 

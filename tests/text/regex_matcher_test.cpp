@@ -232,14 +232,21 @@ TEST(RegexMatcher, PositionsAreGbkByteOffsets) {
     EXPECT_EQ(position, 3);
 }
 
-TEST(RegexMatcher, InvalidBytesComeBackUnchanged) {
+TEST(RegexMatcher, BytesThatAreNotGbkComeBackAsQuestionMarks) {
     RegexMatcher m;
+    // 0xFF is no GBK byte; 0x81 0x61 is a two-byte character.
     ASSERT_TRUE(m.execute("x(.)(.*?)y", "x\xFF\x81" "ay"));
-    EXPECT_EQ(m.groupText(1, 1), "\xFF");
+    EXPECT_EQ(m.groupText(1, 1), "?");
     EXPECT_EQ(m.groupText(1, 2), "\x81" "a");
     int position = 0;
+    EXPECT_EQ(m.groupText(1, 1, &position), "?");
+    EXPECT_EQ(position, 1);
     EXPECT_EQ(m.groupText(1, 2, &position), "\x81" "a");
     EXPECT_EQ(position, 2);
+    // A stray lead byte before a quote: the group never ends in half a character.
+    ASSERT_TRUE(m.execute("title=\"(.*?)\"", "title=\"ab\x81\""));
+    EXPECT_EQ(m.groupText(1, 1), "ab?");
+    EXPECT_EQ(m.matchText(1), "title=\"ab?\"");
 }
 
 TEST(RegexMatcher, Replace) {
