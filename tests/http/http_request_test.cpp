@@ -16,18 +16,15 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/http/default_header_block.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/server_process.h"
 #include "text/gbk_codec.h"
 
 namespace {
 
-const Text DefaultBlock =
-    "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n"
-    "Accept: text/html, application/xhtml+xml, */*\r\n"
-    "Accept-Encoding: gbk, GB2312\r\n"
-    "Accept-Language: zh-cn\r\n"
-    "Cache-Control: no-cache\r\n";
+// On the wire every line ends with a line break.
+const Text DefaultBlock = DefaultHeaderBlock + "\r\n";
 const Text FormLine = "Content-Type: application/x-www-form-urlencoded\r\n";
 const Text Untouched = "caller's value";
 

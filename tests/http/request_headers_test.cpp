@@ -2,16 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/http/default_header_block.h"
 #include "tests/support/fake_host.h"
 
 namespace {
 
-const Text DefaultBlock =
-    "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n"
-    "Accept: text/html, application/xhtml+xml, */*\r\n"
-    "Accept-Encoding: gbk, GB2312\r\n"
-    "Accept-Language: zh-cn\r\n"
-    "Cache-Control: no-cache";
 const Text AgentLine = "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)";
 
 struct PairCase {
@@ -89,16 +84,16 @@ TEST(BuildRequestHeaders, FollowsTheDefaultTableAndTheCookieRules)
 {
     const Text formLine = "Content-Type: application/x-www-form-urlencoded\r\n";
     const BuildCase cases[] = {
-        {"address alone", "", 0, "", true, true, DefaultBlock},
+        {"address alone", "", 0, "", true, true, DefaultHeaderBlock},
         {"form post", "", 1, "", true, true,
          AgentLine + "\r\nAccept: text/html, application/xhtml+xml, */*\r\nAccept-Encoding: gbk, GB2312\r\n"
                      "Accept-Language: zh-cn\r\n" + formLine + "Cache-Control: no-cache"},
-        {"other methods get no content type", "", 3, "", true, true, DefaultBlock},
+        {"other methods get no content type", "", 3, "", true, true, DefaultHeaderBlock},
         {"own agent in lower case", "user-agent: me", 0, "", true, true,
          "User-Agent: me\r\nAccept: text/html, application/xhtml+xml, */*\r\nAccept-Encoding: gbk, GB2312\r\n"
          "Accept-Language: zh-cn\r\nCache-Control: no-cache"},
         {"own agent without the space", "User-Agent:me", 0, "", true, true,
-         "User-Agent:me\r\n" + DefaultBlock},
+         "User-Agent:me\r\n" + DefaultHeaderBlock},
         {"own content type without the space", "content-type:text/plain", 1, "", true, true,
          "Content-Type:text/plain\r\n" + AgentLine +
              "\r\nAccept: text/html, application/xhtml+xml, */*\r\nAccept-Encoding: gbk, GB2312\r\n"
@@ -119,7 +114,7 @@ TEST(BuildRequestHeaders, FollowsTheDefaultTableAndTheCookieRules)
         {"Keep-Alive in other case stays", "Connection: Keep-Alive", 0, "", false, true,
          "Connection: Keep-Alive"},
         {"cookie line added", "", 0, "a=1", false, true, "\r\nCookie: a=1\r\n"},
-        {"cookie line after defaults", "", 0, "a=1", true, true, DefaultBlock + "\r\nCookie: a=1\r\n"},
+        {"cookie line after defaults", "", 0, "a=1", true, true, DefaultHeaderBlock + "\r\nCookie: a=1\r\n"},
         {"cookies already named", "", 0, "Cookie: a=1", false, true, "\r\nCookie: a=1\r\n"},
         {"caller's cookie line wins", "cookie: b=2", 0, "a=1", false, true, "Cookie: b=2"},
         {"empty line before the cookie line", "X-A: 1", 0, "a=1", false, false, "X-A: 1\r\n\r\nCookie: a=1\r\n"},
