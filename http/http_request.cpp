@@ -133,7 +133,8 @@ private:
 };
 
 // libcurl skips a custom header line with no colon, or nothing after its colon. Such a line is
-// sent as written by joining it to a neighbouring line, which libcurl sends unchanged.
+// sent as written by joining it to a neighbouring line, which libcurl sends unchanged; when the
+// block has no line of its own to join, the request's Host line carries it.
 bool sendableOnItsOwn(const std::string& line)
 {
     const size_t colon = line.find(':');
@@ -141,7 +142,7 @@ bool sendableOnItsOwn(const std::string& line)
     return line.find_first_not_of(" \t", colon + 1) != std::string::npos;
 }
 
-bool fillHeaderList(const Text& block, HeaderList& list)
+bool fillHeaderList(const Text& block, const std::string& hostLine, HeaderList& list)
 {
     std::vector<std::string> entries;
     std::string pending;  // lines waiting for a sendable line to travel with
@@ -156,11 +157,7 @@ bool fillHeaderList(const Text& block, HeaderList& list)
             pending = pending.empty() ? line : pending + "\r\n" + line;
         }
     }
-    // A lone line with an empty value still goes out, as "Name:" (libcurl's ";" form).
-    if (!pending.empty() && entries.empty() && pending.find("\r\n") == std::string::npos) {
-        const size_t colon = pending.find(':');
-        if (colon != std::string::npos && colon > 0) entries.push_back(pending.substr(0, colon) + ";");
-    }
+    if (!pending.empty()) entries.push_back(hostLine + "\r\n" + pending);
     for (const std::string& entry : entries) {
         if (!list.append(entry)) return false;
     }
@@ -431,7 +428,7 @@ Text Engine::run()
     HeaderList headerLines;
     const Text block = buildRequestHeaders(args_.extraHeaders, args_.method, sentCookies,
                                            args_.completeHeaders, args_.capitaliseHeaderNames);
-    if (!fillHeaderList(block, headerLines) || !set(easy, CURLOPT_HTTPHEADER, headerLines.get()))
+    if (!fillHeaderList(block, "Host: " + target_.hostHeader, headerLines) || !set(easy, CURLOPT_HTTPHEADER, headerLines.get()))
         return fail(HttpErrorCode::HeadersFailed);
 
     Exchange exchange;

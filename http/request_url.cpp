@@ -98,9 +98,11 @@ bool parseRequestUrl(const Text& url, RequestTarget& target)
                 return false;
         }
     }
-    target.port = target.secure ? HttpsPort : HttpPort;
+    const int defaultPort = target.secure ? HttpsPort : HttpPort;
+    target.port = defaultPort;
     if (!portText.empty() && !parsePort(portText, target.port)) return false;
     target.host = host;
+    target.hostHeader = target.port == defaultPort ? host : host + ":" + std::to_string(target.port);
     target.object = !tail.empty() && tail[0] == '/' ? percentEncoded(tail) : std::string("/");
     target.address = std::string(target.secure ? "https://" : "http://") + host + ":" +
                      std::to_string(target.port) + target.object;

@@ -11,10 +11,11 @@
 
 struct RequestTarget {
     bool secure = false;
-    std::string host;     // as written (an IPv6 literal keeps its brackets), UTF-8
-    int port = 0;         // the scheme's default when the address names none
-    std::string object;   // "/" when the address has no path (a query is then not sent)
-    std::string address;  // scheme://host:port + object, ready for the transfer library
+    std::string host;        // as written (an IPv6 literal keeps its brackets), UTF-8
+    int port = 0;            // the scheme's default when the address names none
+    std::string hostHeader;  // host, and ":" port unless it is the scheme's default
+    std::string object;      // "/" when the address has no path (a query is then not sent)
+    std::string address;     // scheme://host:port + object, ready for the transfer library
 };
 
 // False for anything else: an empty or relative address, another scheme, no host, a bad port.

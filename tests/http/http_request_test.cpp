@@ -242,6 +242,9 @@ TEST_F(HttpRequestTest, CallerHeadersAreSentAsBuilt)
          "Accept-Encoding: gbk, GB2312\r\nAccept-Language: zh-cn\r\nCache-Control: no-cache\r\n\r\n"},
         {"lines without a colon or value go as written", "x-a: 1\r\ngarbage\r\nx-empty:", false, false,
          "x-a: 1\r\ngarbage\r\nx-empty:\r\n\r\n"},
+        {"no line but such lines", "garbage\r\nx-empty:  ", false, false, "garbage\r\nx-empty:  \r\n\r\n"},
+        {"one line without a colon", "garbage", false, false, "garbage\r\n\r\n"},
+        {"one line without a value", "x-empty:", false, true, "X-Empty:\r\n\r\n"},
     };
     for (const Case& c : cases) {
         HttpRequestArgs a;

@@ -47,6 +47,20 @@ TEST(ParseRequestUrl, CracksSchemeHostPortAndObject)
     }
 }
 
+TEST(ParseRequestUrl, HostHeaderNamesThePortOnlyWhenItIsNotTheDefault)
+{
+    const std::pair<Text, std::string> cases[] = {
+        {"http://h/", "h"},           {"http://h:80/", "h"},         {"https://h:443", "h"},
+        {"https://h:80/", "h:80"},    {"http://h:443/", "h:443"},    {"http://h:8080/", "h:8080"},
+        {"https://[::1]/", "[::1]"}, {"https://[::1]:81/", "[::1]:81"},
+    };
+    for (const auto& [url, expected] : cases) {
+        RequestTarget target;
+        ASSERT_TRUE(parseRequestUrl(url, target)) << url;
+        EXPECT_EQ(target.hostHeader, expected) << url;
+    }
+}
+
 TEST(ParseRequestUrl, RejectsWhatIsNotAnAbsoluteHttpAddress)
 {
     const Text bad[] = {
