@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,8 @@ ServerProcess::ServerProcess(const std::string& script, const std::vector<std::s
 
     pid_ = fork();
     if (pid_ == 0) {
+        // The server goes with the test process, also when that one crashes.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
