@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -511,5 +512,11 @@ Text Engine::run()
 
 Text httpRequest(const Text& url, const HttpRequestArgs& args)
 {
-    return Engine(url, args).run();
+    try {
+        return Engine(url, args).run();
+    } catch (const std::bad_alloc&) {
+        // A body too large to hold (or to copy into the outputs): the read failed.
+        if (args.statusText) *args.statusText = httpErrorText(HttpErrorCode::ReadFailed);
+        return Text();
+    }
 }
