@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "crawler/detail_crawl.h"
-#include "tests/crawler/local_site.h"
-#include "tests/support/fake_host.h"
+#include "tests/crawler/site_crawl_test.h"
 
 namespace {
 
@@ -47,26 +46,7 @@ std::vector<Text> listCells(const JobTable& table, int row)
     return cells;
 }
 
-class DetailCrawlTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { site_ = new LocalSite; }
-    static void TearDownTestSuite()
-    {
-        delete site_;
-        site_ = nullptr;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(site_->running());
-        site_->clearRequests();
-    }
-
-    static LocalSite* site_;
-    FakeHost host;
-    JobTable table;
-};
-
-LocalSite* DetailCrawlTest::site_ = nullptr;
+class DetailCrawlTest : public SiteCrawlTest {};
 
 struct PostingCase {
     const char* page;

@@ -6,26 +6,13 @@
 #include <vector>
 
 #include "crawler/list_crawl.h"
-#include "tests/crawler/local_site.h"
-#include "tests/support/fake_host.h"
+#include "tests/crawler/site_crawl_test.h"
 #include "text/gbk_codec.h"
 
 namespace {
 
-class ListCrawlTest : public testing::Test {
+class ListCrawlTest : public SiteCrawlTest {
 protected:
-    static void SetUpTestSuite() { site_ = new LocalSite; }
-    static void TearDownTestSuite()
-    {
-        delete site_;
-        site_ = nullptr;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(site_->running());
-        site_->clearRequests();
-    }
-
     void crawl(const Text& keyword)
     {
         host.keywordText = keyword;
@@ -44,13 +31,7 @@ protected:
         for (int c = 0; c < JobTable::kColumnCount; ++c) cells.push_back(table.cellText(r, c));
         return cells;
     }
-
-    static LocalSite* site_;
-    FakeHost host;
-    JobTable table;
 };
-
-LocalSite* ListCrawlTest::site_ = nullptr;
 
 TEST_F(ListCrawlTest, ZeroPagesLogsOneLineAndRequestsOnce)
 {
