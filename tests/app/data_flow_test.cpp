@@ -1,7 +1,6 @@
 // The data jobs through the real window: choose a data file in the list, clean, save under a
 // typed name, export to a path chosen in the save dialog.
 
-#include <functional>
 
 #include <QApplication>
 #include <QFile>
@@ -11,7 +10,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -23,21 +21,6 @@
 #include "text/gbk_codec.h"
 
 namespace {
-
-// Answers the next modal box of the given kind once it is up.
-template <class Box>
-void whenModal(std::function<void(Box*)> answer)
-{
-    QTimer::singleShot(0, qApp, [answer] {
-        auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
-        if (!box) {
-            ADD_FAILURE() << "no modal box of the expected kind";
-            if (QWidget* other = QApplication::activeModalWidget()) other->close();
-            return;
-        }
-        answer(box);
-    });
-}
 
 std::string readAll(const std::string& path)
 {
@@ -107,10 +90,10 @@ TEST(DataFlowTest, LoadCleanSaveAndExportThroughTheWindow)
 
     // Saving asks for the name, writes <name>.txt in the data directory and says so.
     QString shownMessage;
-    whenModal<QInputDialog>([&shownMessage](QInputDialog* box) {
+    answerNextModal<QInputDialog>([&shownMessage](QInputDialog* box) {
         EXPECT_EQ(box->labelText(), QString::fromUtf8("请输入文件名"));
         box->setTextValue(QString::fromUtf8("清洗后"));
-        whenModal<QMessageBox>([&shownMessage](QMessageBox* message) {
+        answerNextModal<QMessageBox>([&shownMessage](QMessageBox* message) {
             shownMessage = message->text();
             message->button(QMessageBox::Ok)->click();
         });
@@ -126,7 +109,7 @@ TEST(DataFlowTest, LoadCleanSaveAndExportThroughTheWindow)
     // Exporting asks for a path in the save dialog and writes the CSV text there, silently.
     const QString csvPath = QString::fromStdString(scratch.path("export/jobs"));
     scratch.makeDir("export");
-    whenModal<QFileDialog>([csvPath](QFileDialog* box) {
+    answerNextModal<QFileDialog>([csvPath](QFileDialog* box) {
         EXPECT_EQ(box->acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(box->defaultSuffix(), "csv");
         box->selectFile(csvPath);
