@@ -1,7 +1,6 @@
 // The data jobs through the real window: choose a data file in the list, clean, save under a
 // typed name, export to a path chosen in the save dialog.
 
-
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
