@@ -85,6 +85,8 @@ struct UnusableRun {
     const char* file;  // a regular file standing in the way
     const char* run;
 };
+// Test listings name a case by its name.
+void PrintTo(const UnusableRun& c, std::ostream* os) { *os << c.name; }
 
 class DataDirectoryFallback : public testing::TestWithParam<UnusableRun> {};
 

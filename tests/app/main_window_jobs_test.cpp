@@ -37,6 +37,8 @@ struct GuardCase {
     MainWindow::JobKind kind;
     bool stoppable;
 };
+// Test listings name a case by its name.
+void PrintTo(const GuardCase& c, std::ostream* os) { *os << c.name; }
 
 class JobGuard : public MainWindowJobsTest, public testing::WithParamInterface<GuardCase> {};
 

@@ -52,6 +52,8 @@ struct PostingCase {
     const char* page;
     DetailCells cells;
 };
+// Test listings name a case by its page.
+void PrintTo(const PostingCase& c, std::ostream* os) { *os << c.page; }
 
 class PostingPageTest : public DetailCrawlTest, public testing::WithParamInterface<PostingCase> {};
 
@@ -162,6 +164,8 @@ struct InMemoryCase {
     std::string page;  // UTF-8
     DetailCells cells;
 };
+// Test listings name a case by its name.
+void PrintTo(const InMemoryCase& c, std::ostream* os) { *os << c.name; }
 
 class ScrapeTest : public testing::TestWithParam<InMemoryCase> {};
 

@@ -36,6 +36,8 @@ struct MultiLinePattern {
     std::size_t bytes;
     std::vector<std::size_t> blanks;  // leading blanks of each CR LF line
 };
+// Test listings name a case by its name.
+void PrintTo(const MultiLinePattern& c, std::ostream* os) { *os << c.name; }
 
 class MultiLinePatternTest : public testing::TestWithParam<MultiLinePattern> {};
 

@@ -101,6 +101,8 @@ struct FillCase {
     std::string text;
     std::vector<std::vector<std::string>> rows;  // leading cells; the rest empty
 };
+// Test listings name a case by its name.
+void PrintTo(const FillCase& c, std::ostream* os) { *os << c.name; }
 
 class FillJobTable : public testing::TestWithParam<FillCase> {};
 
@@ -241,6 +243,8 @@ struct FailedNameCase {
     const char* name;
     std::string typed;
 };
+// Test listings name a case by its name.
+void PrintTo(const FailedNameCase& c, std::ostream* os) { *os << c.name; }
 
 class SaveRefused : public DataFileJobs, public testing::WithParamInterface<FailedNameCase> {};
 

@@ -217,6 +217,8 @@ struct NotificationCase {
     void (*change)(JobTable&);
     std::vector<std::string> expected;
 };
+// Test listings name a case by its name.
+void PrintTo(const NotificationCase& c, std::ostream* os) { *os << c.name; }
 
 class JobTableNotifications : public testing::TestWithParam<NotificationCase> {};
 
