@@ -1,26 +1,23 @@
 #include "app/data_directory.h"
 
+#include <filesystem>
 #include <system_error>
 
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryFile>
-#include <filesystem>
+
+#include "app/gbk_qstring.h"
 
 namespace {
 
 constexpr const char* kDataFolder = "/data";
 
-QString toQString(const std::string& utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
 // Only creating a file proves a directory writable: permission bits say nothing for root or on
 // a read-only mount.
 bool canCreateFileIn(const std::string& directory)
 {
-    QTemporaryFile probe(toQString(directory) + QStringLiteral("/.write-probe-XXXXXX"));
+    QTemporaryFile probe(pathToQString(directory) + QStringLiteral("/.write-probe-XXXXXX"));
     return probe.open();
 }
 
@@ -41,7 +38,7 @@ std::string chooseDataDirectory(const std::string& runDirectory)
     if (ensureDirectory(besideProgram) && canCreateFileIn(besideProgram)) return besideProgram;
 
     const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    std::string fallback = QDir::cleanPath(userData).toStdString() + kDataFolder;
+    std::string fallback = qstringToPath(QDir::cleanPath(userData)) + kDataFolder;
     ensureDirectory(fallback);
     return fallback;
 }
@@ -49,6 +46,6 @@ std::string chooseDataDirectory(const std::string& runDirectory)
 QStringList listPlainFiles(const std::string& directory)
 {
     // An empty path is the current directory. QDir::Files without QDir::Hidden leaves out directories and dot-files.
-    const QDir dir(toQString(directory));
+    const QDir dir(pathToQString(directory));
     return dir.entryList(QStringList(), QDir::Files, QDir::Name);
 }
